@@ -1,0 +1,115 @@
+#include "castling.hpp"
+
+#include "attacks.hpp"
+#include "failure.hpp"
+#include "text.hpp"
+
+namespace tarvik {
+namespace {
+
+// Files on the home rank, counted from the side's a-file square.
+struct Wing {
+    Bitboard must_be_empty;
+    Square path[3];  // the king's path, in the order it is tested
+    Square rook;
+    Square king_to;
+};
+
+constexpr Square KING_FROM = 4;
+constexpr Wing KING_SIDE{0x60, {4, 5, 6}, 7, 6};
+constexpr Wing QUEEN_SIDE{0x0E, {4, 3, 2}, 0, 2};
+
+constexpr Square A1 = 0, H1 = 7, A8 = 56, H8 = 63;
+
+// The CastlingLetter bit of K, Q, k or q; 0 for any other character.
+std::uint8_t letter_bit(char32_t c) {
+    switch (c) {
+        case U'K': return WHITE_KING_SIDE;
+        case U'Q': return WHITE_QUEEN_SIDE;
+        case U'k': return BLACK_KING_SIDE;
+        case U'q': return BLACK_QUEEN_SIDE;
+        default: return 0;
+    }
+}
+
+void delete_letters(Position& position, std::uint8_t letters) {
+    position.castling_rights.letters &= static_cast<std::uint8_t>(~letters);
+}
+
+std::uint8_t corner_letter(Square square) {
+    switch (square) {
+        case A1: return WHITE_QUEEN_SIDE;
+        case H1: return WHITE_KING_SIDE;
+        case A8: return BLACK_QUEEN_SIDE;
+        case H8: return BLACK_KING_SIDE;
+        default: return 0;
+    }
+}
+
+}  // namespace
+
+CastlingField read_castling_field(std::string_view text) {
+    CastlingField field;
+    for (const char32_t c : decode_utf8(text)) {
+        const std::uint8_t bit = letter_bit(c);
+        field.letters |= bit;
+        if (is_uppercase(c)) field.white.push_back({c == U'K', bit});
+        if (is_lowercase(c)) field.black.push_back({c == U'k', bit});
+    }
+    return field;
+}
+
+bool check_castling_rights(const Position& position) {
+    const CastlingRights& rights = position.castling_rights;
+    return rights.present && (rights.letters & (position.turn ? WHITE_LETTERS : BLACK_LETTERS));
+}
+
+void remove_castling_rights(Position& position, char32_t id) {
+    if (id != U'a' && id != U'k' && id != U'q') fail("Invalid castling rights");
+    if (id == U'a') {
+        position.castling_rights = {};
+        return;
+    }
+    if (!position.castling_rights.present) fail("called `Option::unwrap()` on a `None` value");
+    // The side to move's letter: upper case for White.
+    const char32_t letter = position.turn ? (id == U'k' ? U'K' : U'Q') : id;
+    delete_letters(position, letter_bit(letter));
+}
+
+bool update_castling_rights(Position& position, Square from, Square to, int distance) {
+    const Bitboard mover = SQUARE_MASKS[from] & own_pieces(position);
+    const bool king_leaves = (mover & position.kings) != 0;
+    const bool castles = king_leaves && check_castling_rights(position) && distance == 2;
+    if (!position.castling_rights.present) return castles;
+
+    const std::uint8_t own_letters = position.turn ? WHITE_LETTERS : BLACK_LETTERS;
+    if (king_leaves) delete_letters(position, own_letters);
+    if (mover & position.rooks) delete_letters(position, corner_letter(from) & own_letters);
+    // Whatever stood on a corner, a move onto it ends that corner's right.
+    delete_letters(position, corner_letter(to));
+    return castles;
+}
+
+void castling_moves(const Position& position, const CastlingField& field, MoveList& moves) {
+    if (!position.castling_rights.present) return;
+    const bool white = position.turn;
+    const Square base = white ? 0 : 56;
+    const Bitboard own = own_pieces(position);
+    const Bitboard occupancy = occupied(position);
+    for (const CastlingEntry& entry : white ? field.white : field.black) {
+        if (entry.deletable && !(position.castling_rights.letters & entry.deletable)) continue;
+        const Wing& wing = entry.king_side ? KING_SIDE : QUEEN_SIDE;
+        if (occupancy & (wing.must_be_empty << base)) continue;
+        if (!(position.kings & own & SQUARE_MASKS[base + KING_FROM]) ||
+            !(position.rooks & own & SQUARE_MASKS[base + wing.rook])) {
+            continue;
+        }
+        bool path_attacked = false;
+        for (const Square square : wing.path) {
+            if ((path_attacked = attacked_by_rules(position, !white, base + square))) break;
+        }
+        if (!path_attacked) moves.push_back({base + KING_FROM, base + wing.king_to});
+    }
+}
+
+}  // namespace tarvik

@@ -1,0 +1,32 @@
+// Castling: the rights text, how moves shrink it, and the castling moves it allows.
+#pragma once
+
+#include <string_view>
+
+#include "board.hpp"
+#include "move.hpp"
+
+namespace tarvik {
+
+// Reads a FEN castling field (any text but "-").
+CastlingField read_castling_field(std::string_view text);
+
+// Whether the side to move still holds one of its letters (K or Q for White, k or q
+// for Black).
+bool check_castling_rights(const Position& position);
+
+// id 'a' makes the rights absent for both sides; 'k' and 'q' delete the side to
+// move's king-side or queen-side letter.
+void remove_castling_rights(Position& position, char32_t id);
+
+// The rights step of applying a move from `from` to `to`, run before any piece
+// moves. A king move deletes its side's letters; a rook leaving its own corner,
+// and any move onto a corner, deletes that corner's letter. Returns whether the
+// move castles: a king move of exactly two squares by a side that held a right.
+bool update_castling_rights(Position& position, Square from, Square to, int distance);
+
+// The castling moves allowed now, in the order of the rights text: king and rook at
+// home, the squares between them empty, and the king's path not attacked.
+void castling_moves(const Position& position, const CastlingField& field, MoveList& moves);
+
+}  // namespace tarvik

@@ -1,0 +1,105 @@
+#include "fen.hpp"
+
+#include <cstdint>
+#include <vector>
+
+#include "castling.hpp"
+#include "failure.hpp"
+#include "pieces.hpp"
+#include "text.hpp"
+
+namespace tarvik {
+namespace {
+
+std::vector<std::string_view> split_fields(std::string_view fen) {
+    // Every space separates, so adjacent spaces give empty fields.
+    std::vector<std::string_view> fields;
+    for (std::size_t start = 0;;) {
+        const std::size_t space = fen.find(' ', start);
+        fields.push_back(fen.substr(start, space - start));
+        if (space == std::string_view::npos) return fields;
+        start = space + 1;
+    }
+}
+
+void place_pieces(Position& position, std::string_view placement) {
+    // The cursor holds the square last filled or skipped, starting one before a8;
+    // it counts modulo 2^32 like the unsigned word it is.
+    std::uint32_t cursor = 55;
+    for (const char32_t c : decode_utf8(placement)) {
+        if (c >= U'0' && c <= U'9') {
+            cursor += c - U'0';
+        } else if (c == U'/') {
+            cursor -= 16;
+        } else {
+            const std::uint32_t target = cursor + 1;
+            if (target >= 64) fail_square_index(target);
+            set_pieces_or(position, c, SQUARE_MASKS[target]);
+            cursor = target;
+        }
+    }
+}
+
+std::uint8_t read_en_passant(std::string_view field) {
+    const std::u32string chars = decode_utf8(field);
+    if (chars.size() < 2) {
+        fail("index out of bounds: the len is " + std::to_string(chars.size()) + " but the index is 1");
+    }
+    const char32_t file = chars[0];
+    const char32_t rank = chars[1];
+    const unsigned file_part = file >= U'a' && file <= U'h' ? file - U'a' : 0;
+    const unsigned rank_part = rank >= U'0' && rank <= U'9' ? (rank - U'1') * 8 : 248;
+    return static_cast<std::uint8_t>(file_part | rank_part);
+}
+
+// An optional '+' and decimal digits that fit in 32 bits; anything else reads as 0.
+std::uint32_t read_clock(std::string_view field) {
+    if (!field.empty() && field.front() == '+') field.remove_prefix(1);
+    if (field.empty()) return 0;
+    std::uint64_t value = 0;
+    for (const char c : field) {
+        if (c < '0' || c > '9') return 0;
+        value = value * 10 + static_cast<unsigned>(c - '0');
+        if (value > UINT32_MAX) return 0;
+    }
+    return static_cast<std::uint32_t>(value);
+}
+
+void parse_fen(Board& board) {
+    const std::vector<std::string_view> fields = split_fields(board.fen);
+    if (fields.size() < 6) {
+        fail("Invalid starting fen; got " + board.fen + ", with " + std::to_string(fields.size()) + " parts");
+    }
+    Position& position = board.position;
+    place_pieces(position, fields[0]);
+    position.turn = fields[1] == "w";
+    if (fields[2] != "-") {
+        board.castling_field = read_castling_field(fields[2]);
+        position.castling_rights = {true, board.castling_field.letters};
+    }
+    if (fields[3] != "-") position.en_passant = read_en_passant(fields[3]);
+    position.half_move_clock = read_clock(fields[4]);
+    position.full_move_number = read_clock(fields[5]);
+}
+
+}  // namespace
+
+Board board_from_fen(std::string fen) {
+    Board board;
+    board.fen = std::move(fen);
+    parse_fen(board);
+    return board;
+}
+
+void set_board(Board& board) {
+    // The parse ORs pieces in and leaves "-" fields alone, so start from an empty
+    // position; otherwise pieces that have moved would stand on both squares.
+    Position& position = board.position;
+    position.pawns = position.rooks = position.knights = position.bishops = position.queens = position.kings = 0;
+    position.white_pieces = position.black_pieces = 0;
+    position.castling_rights = {};
+    position.en_passant.reset();
+    parse_fen(board);
+}
+
+}  // namespace tarvik

@@ -1,0 +1,20 @@
+// Positions from FEN text. The parse is lenient: only the number of fields, the
+// squares the placement reaches and the piece letters can fail.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "board.hpp"
+
+namespace tarvik {
+
+inline constexpr std::string_view DEFAULT_FEN = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
+
+// A board in the position of `fen`, with empty stacks.
+Board board_from_fen(std::string fen);
+
+// Puts the board back in the position of its own FEN; the stacks stay as they are.
+void set_board(Board& board);
+
+}  // namespace tarvik

@@ -1,0 +1,18 @@
+// Legal moves and the end of the game.
+#pragma once
+
+#include "board.hpp"
+#include "move.hpp"
+
+namespace tarvik {
+
+// The castling moves, then every pseudo-legal move after which the mover's king
+// is not attacked. Each candidate is tried on a copy of the position, so the
+// board and its stacks are never touched, also when the call fails.
+void legal_moves(const Position& position, const CastlingField& field, MoveList& moves);
+
+bool is_checkmate(const Position& position, const CastlingField& field);
+bool is_stalemate(const Position& position, const CastlingField& field);
+bool is_game_over(const Position& position, const CastlingField& field);
+
+}  // namespace tarvik

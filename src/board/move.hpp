@@ -1,0 +1,59 @@
+// The move record every generator produces and apply_move consumes, and the
+// fixed-capacity list the generators append to.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace tarvik {
+
+// Two squares and an optional promotion letter; what moves and what is captured
+// is read from the board when the move is applied.
+struct Move {
+    std::uint32_t from_square = 0;
+    std::uint32_t to_square = 0;
+    std::optional<char32_t> promotion;
+};
+
+// Square name by the UCI rule; squares off the board still get one (64 is a9).
+std::string square_name(std::uint32_t square);
+std::string uci(const Move& move);
+
+// A list of moves in generation order. The first INLINE_CAPACITY moves live in the
+// object itself, so generating moves allocates nothing in positions that can arise
+// in a game; boards broken on purpose may need more and spill to the heap.
+class MoveList {
+public:
+    static constexpr std::size_t INLINE_CAPACITY = 256;
+
+    MoveList() = default;
+    MoveList(const MoveList&) = delete;
+    MoveList& operator=(const MoveList&) = delete;
+
+    void push_back(const Move& move) {
+        if (size_ == capacity_) grow();
+        std::construct_at(data_ + size_++, move);
+    }
+    void clear() { size_ = 0; }
+
+    std::size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    const Move& operator[](std::size_t i) const { return data_[i]; }
+    const Move* begin() const { return data_; }
+    const Move* end() const { return data_ + size_; }
+
+private:
+    void grow();
+
+    // Raw storage, so that a new list does not initialise moves it may never hold.
+    alignas(Move) std::byte inline_[INLINE_CAPACITY * sizeof(Move)];
+    std::unique_ptr<Move[]> heap_;
+    Move* data_ = reinterpret_cast<Move*>(inline_);
+    std::size_t size_ = 0;
+    std::size_t capacity_ = INLINE_CAPACITY;
+};
+
+}  // namespace tarvik

@@ -1,0 +1,19 @@
+// Text as the engine reads it: FEN fields and piece letters are sequences of
+// Unicode scalar values carried in UTF-8.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tarvik {
+
+// Bytes that are not valid UTF-8 decode to U+FFFD, one per offending byte.
+std::u32string decode_utf8(std::string_view text);
+void append_utf8(std::string& out, char32_t c);
+std::string to_utf8(char32_t c);
+
+// The Unicode Uppercase and Lowercase properties.
+bool is_uppercase(char32_t c);
+bool is_lowercase(char32_t c);
+
+}  // namespace tarvik
