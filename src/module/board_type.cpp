@@ -1,0 +1,234 @@
+// The Board class: one game position with its FEN text and undo stacks. Every
+// method is one engine step behind the boundary; the table below keeps the order
+// in which the methods are registered.
+#include "../board/apply.hpp"
+#include "../board/attacks.hpp"
+#include "../board/castling.hpp"
+#include "../board/fen.hpp"
+#include "../board/legal.hpp"
+#include "../board/movegen.hpp"
+#include "../board/pieces.hpp"
+#include "types.hpp"
+
+namespace tarvik::module {
+namespace {
+
+PyTypeObject* the_board_type = nullptr;
+
+using Arguments = PyObject* const*;
+
+template <Access kind, class... Params, class Body>
+PyObject* board_call(PyObject* self, const Signature& signature, Arguments args, Py_ssize_t nargs, PyObject* kwnames,
+                     Body&& body) {
+    return call_method<tarvik::Board, kind, Params...>(self, signature, args, nargs, kwnames, std::forward<Body>(body));
+}
+
+// Methods without arguments use the interpreter's no-argument form, which
+// rejects arguments itself.
+template <Access kind, class Body>
+PyObject* board_call(PyObject* self, Body&& body) {
+    static constexpr Signature no_arguments{"", {}, 0};
+    return call_method<tarvik::Board, kind>(self, no_arguments, nullptr, 0, nullptr, std::forward<Body>(body));
+}
+
+PyObject* board_vectorcall(PyObject* type, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) {
+    static constexpr const char* parameters[] = {"starting_fen"};
+    static constexpr Signature signature{"Board.__new__", parameters, 0};
+    return construct<tarvik::Board, OptionalTextParam>(
+        reinterpret_cast<PyTypeObject*>(type), signature, args, PyVectorcall_NARGS(nargsf), kwnames,
+        [](std::optional<std::string> fen) { return board_from_fen(fen ? std::move(*fen) : std::string(DEFAULT_FEN)); });
+}
+
+PyObject* board_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) { return new_from_tuple(type, args, kwargs); }
+
+PyObject* text_form(PyObject* self) {
+    return get_attribute<tarvik::Board>(self, [](const tarvik::Board& board) {
+        const std::string text = board_text(board.position);
+        return PyUnicode_FromStringAndSize(text.data(), static_cast<Py_ssize_t>(text.size()));
+    });
+}
+
+PyObject* get_turn(PyObject* self, void*) {
+    return get_attribute<tarvik::Board>(self, [](const tarvik::Board& board) { return PyBool_FromLong(board.position.turn); });
+}
+
+int set_turn(PyObject* self, PyObject* value, void*) {
+    return set_attribute<tarvik::Board, Param<bool, to_bool>>(
+        self, value, "turn", [](tarvik::Board& board, bool turn) { board.position.turn = turn; });
+}
+
+// ---- the methods, in the order of the method table
+
+PyObject* set_board_method(PyObject* self, PyObject*) {
+    return board_call<Access::exclusive>(self, [](tarvik::Board& board) { set_board(board); });
+}
+
+PyObject* get_pieces_method(PyObject* self, Arguments args, Py_ssize_t nargs, PyObject* kwnames) {
+    static constexpr const char* parameters[] = {"piece_type"};
+    static constexpr Signature signature{"Board.get_pieces", parameters, 1};
+    return board_call<Access::shared, CharParam>(self, signature, args, nargs, kwnames,
+        [](tarvik::Board& board, char32_t piece_type) { return get_pieces(board.position, piece_type); });
+}
+
+PyObject* set_pieces_or_method(PyObject* self, Arguments args, Py_ssize_t nargs, PyObject* kwnames) {
+    static constexpr const char* parameters[] = {"piece_type", "bitboard"};
+    static constexpr Signature signature{"Board.set_pieces_or", parameters, 2};
+    return board_call<Access::exclusive, CharParam, BitboardParam>(self, signature, args, nargs, kwnames,
+        [](tarvik::Board& board, char32_t piece_type, Bitboard bitboard) {
+            set_pieces_or(board.position, piece_type, bitboard);
+        });
+}
+
+PyObject* set_pieces_xor_method(PyObject* self, Arguments args, Py_ssize_t nargs, PyObject* kwnames) {
+    static constexpr const char* parameters[] = {"piece_type", "bitboard"};
+    static constexpr Signature signature{"Board.set_pieces_xor", parameters, 2};
+    return board_call<Access::exclusive, CharParam, BitboardParam>(self, signature, args, nargs, kwnames,
+        [](tarvik::Board& board, char32_t piece_type, Bitboard bitboard) {
+            set_pieces_xor(board.position, piece_type, bitboard);
+        });
+}
+
+// A generator of the side to move, as a method returning a new list.
+template <Access kind, void (*generate)(const Position&, MoveList&)>
+PyObject* generator_method(PyObject* self, PyObject*) {
+    return board_call<kind>(self, [](tarvik::Board& board, MoveList& moves) { generate(board.position, moves); });
+}
+
+PyObject* is_attacked_method(PyObject* self, Arguments args, Py_ssize_t nargs, PyObject* kwnames) {
+    static constexpr const char* parameters[] = {"square"};
+    static constexpr Signature signature{"Board._is_attacked", parameters, 1};
+    return board_call<Access::exclusive, Square8Param>(self, signature, args, nargs, kwnames,
+        [](tarvik::Board& board, std::uint8_t square) { return is_attacked(board.position, square); });
+}
+
+PyObject* is_check_method(PyObject* self, PyObject*) {
+    return board_call<Access::exclusive>(self, [](tarvik::Board& board) { return is_check(board.position); });
+}
+
+PyObject* castling_moves_method(PyObject* self, PyObject*) {
+    return board_call<Access::exclusive>(self, [](tarvik::Board& board, MoveList& moves) {
+        castling_moves(board.position, board.castling_field, moves);
+    });
+}
+
+PyObject* legal_moves_method(PyObject* self, PyObject*) {
+    return board_call<Access::exclusive>(self, [](tarvik::Board& board, MoveList& moves) {
+        legal_moves(board.position, board.castling_field, moves);
+    });
+}
+
+PyObject* reset_half_move_clock_method(PyObject* self, Arguments args, Py_ssize_t nargs, PyObject* kwnames) {
+    static constexpr const char* parameters[] = {"from_mask", "to_mask"};
+    static constexpr Signature signature{"Board._reset_half_move_clock", parameters, 2};
+    return board_call<Access::shared, BitboardParam, BitboardParam>(self, signature, args, nargs, kwnames,
+        [](tarvik::Board& board, Bitboard from_mask, Bitboard to_mask) {
+            return reset_half_move_clock(board.position, from_mask, to_mask);
+        });
+}
+
+PyObject* check_castling_rights_method(PyObject* self, PyObject*) {
+    return board_call<Access::shared>(self, [](tarvik::Board& board) { return check_castling_rights(board.position); });
+}
+
+PyObject* remove_castling_rights_method(PyObject* self, Arguments args, Py_ssize_t nargs, PyObject* kwnames) {
+    static constexpr const char* parameters[] = {"id"};
+    static constexpr Signature signature{"Board._remove_castling_rights", parameters, 1};
+    return board_call<Access::exclusive, CharParam>(self, signature, args, nargs, kwnames,
+        [](tarvik::Board& board, char32_t id) { remove_castling_rights(board.position, id); });
+}
+
+PyObject* apply_move_method(PyObject* self, Arguments args, Py_ssize_t nargs, PyObject* kwnames) {
+    static constexpr const char* parameters[] = {"mov"};
+    static constexpr Signature signature{"Board.apply_move", parameters, 1};
+    return board_call<Access::exclusive, MoveParam>(self, signature, args, nargs, kwnames,
+        [](tarvik::Board& board, const Move& move) { apply_move(board, move); });
+}
+
+// A game-end test, as a method returning a bool.
+template <bool (*test)(const Position&, const CastlingField&)>
+PyObject* game_end_method(PyObject* self, PyObject*) {
+    return board_call<Access::exclusive>(self, [](tarvik::Board& board) { return test(board.position, board.castling_field); });
+}
+
+PyObject* restore_method(PyObject* self, Arguments args, Py_ssize_t nargs, PyObject* kwnames) {
+    static constexpr const char* parameters[] = {"board_state"};
+    static constexpr Signature signature{"Board._restore", parameters, 1};
+    return board_call<Access::exclusive, BoardStateParam>(self, signature, args, nargs, kwnames,
+        [](tarvik::Board& board, const BoardState& state) { restore_state(board, state); });
+}
+
+PyObject* pop_method(PyObject* self, PyObject*) {
+    return board_call<Access::exclusive>(self, [](tarvik::Board& board) { return pop(board); });
+}
+
+constexpr int NO_ARGUMENTS = METH_NOARGS;
+constexpr int WITH_ARGUMENTS = METH_FASTCALL | METH_KEYWORDS;
+
+PyMethodDef methods[] = {
+    {"set_board", method_pointer(set_board_method), NO_ARGUMENTS, "set_board($self)\n--\n\n"},
+    {"get_pieces", method_pointer(get_pieces_method), WITH_ARGUMENTS, "get_pieces($self, piece_type)\n--\n\n"},
+    {"set_pieces_or", method_pointer(set_pieces_or_method), WITH_ARGUMENTS,
+     "set_pieces_or($self, piece_type, bitboard)\n--\n\n"},
+    {"set_pieces_xor", method_pointer(set_pieces_xor_method), WITH_ARGUMENTS,
+     "set_pieces_xor($self, piece_type, bitboard)\n--\n\n"},
+    {"pawn_moves", method_pointer(generator_method<Access::exclusive, pawn_moves>), NO_ARGUMENTS,
+     "pawn_moves($self)\n--\n\n"},
+    {"knight_moves", method_pointer(generator_method<Access::shared, knight_moves>), NO_ARGUMENTS,
+     "knight_moves($self)\n--\n\n"},
+    {"king_moves", method_pointer(generator_method<Access::shared, king_moves>), NO_ARGUMENTS,
+     "king_moves($self)\n--\n\n"},
+    {"bishop_moves", method_pointer(generator_method<Access::shared, bishop_moves>), NO_ARGUMENTS,
+     "bishop_moves($self)\n--\n\n"},
+    {"rook_moves", method_pointer(generator_method<Access::shared, rook_moves>), NO_ARGUMENTS,
+     "rook_moves($self)\n--\n\n"},
+    {"queen_moves", method_pointer(generator_method<Access::shared, queen_moves>), NO_ARGUMENTS,
+     "queen_moves($self)\n--\n\n"},
+    {"pseudo_legal_moves", method_pointer(generator_method<Access::exclusive, pseudo_legal_moves>), NO_ARGUMENTS,
+     "pseudo_legal_moves($self)\n--\n\n"},
+    {"_is_attacked", method_pointer(is_attacked_method), WITH_ARGUMENTS, "_is_attacked($self, square)\n--\n\n"},
+    {"is_check", method_pointer(is_check_method), NO_ARGUMENTS, "is_check($self)\n--\n\n"},
+    {"_castling_moves", method_pointer(castling_moves_method), NO_ARGUMENTS, "_castling_moves($self)\n--\n\n"},
+    {"legal_moves", method_pointer(legal_moves_method), NO_ARGUMENTS, "legal_moves($self)\n--\n\n"},
+    {"_reset_half_move_clock", method_pointer(reset_half_move_clock_method), WITH_ARGUMENTS,
+     "_reset_half_move_clock($self, from_mask, to_mask)\n--\n\n"},
+    {"_check_castling_rights", method_pointer(check_castling_rights_method), NO_ARGUMENTS,
+     "_check_castling_rights($self)\n--\n\n"},
+    {"_remove_castling_rights", method_pointer(remove_castling_rights_method), WITH_ARGUMENTS,
+     "_remove_castling_rights($self, id)\n--\n\n"},
+    {"apply_move", method_pointer(apply_move_method), WITH_ARGUMENTS, "apply_move($self, mov)\n--\n\n"},
+    {"is_checkmate", method_pointer(game_end_method<is_checkmate>), NO_ARGUMENTS, "is_checkmate($self)\n--\n\n"},
+    {"is_stalemate", method_pointer(game_end_method<is_stalemate>), NO_ARGUMENTS, "is_stalemate($self)\n--\n\n"},
+    {"is_game_over", method_pointer(game_end_method<is_game_over>), NO_ARGUMENTS, "is_game_over($self)\n--\n\n"},
+    {"_restore", method_pointer(restore_method), WITH_ARGUMENTS, "_restore($self, board_state)\n--\n\n"},
+    {"pop", method_pointer(pop_method), NO_ARGUMENTS, "pop($self)\n--\n\n"},
+    {nullptr, nullptr, 0, nullptr},
+};
+
+PyGetSetDef attributes[] = {
+    {"turn", get_turn, set_turn, nullptr, nullptr},
+    {nullptr, nullptr, nullptr, nullptr, nullptr},
+};
+
+PyType_Slot slots[] = {
+    {Py_tp_doc, const_cast<char*>("Board(starting_fen=None)\n--\n\n")},
+    {Py_tp_new, reinterpret_cast<void*>(board_new)},
+    {Py_tp_dealloc, reinterpret_cast<void*>(dealloc_object<tarvik::Board>)},
+    {Py_tp_str, reinterpret_cast<void*>(text_form)},
+    {Py_tp_repr, reinterpret_cast<void*>(text_form)},
+    {Py_tp_methods, methods},
+    {Py_tp_getset, attributes},
+    {0, nullptr},
+};
+
+PyType_Spec spec{"builtins.Board", sizeof(Object<tarvik::Board>), 0, Py_TPFLAGS_DEFAULT, slots};
+
+}  // namespace
+
+PyTypeObject* board_type() {
+    if (the_board_type == nullptr && (the_board_type = create_type(spec)) != nullptr) {
+        the_board_type->tp_vectorcall = board_vectorcall;
+    }
+    return the_board_type;
+}
+
+}  // namespace tarvik::module

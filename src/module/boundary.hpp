@@ -1,0 +1,269 @@
+// The one door between Python and the engine. Every method binds its arguments,
+// takes shared or exclusive access to its object, converts the arguments, runs one
+// engine step, releases the object and converts the result, in that order.
+#pragma once
+
+#define PY_SSIZE_T_CLEAN
+#include <Python.h>
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <new>
+#include <optional>
+#include <span>
+#include <string>
+#include <tuple>
+#include <type_traits>
+#include <utility>
+
+#include "../board/failure.hpp"
+#include "../board/move.hpp"
+
+namespace tarvik::module {
+
+// ---------------------------------------------------------------------------
+// Access to objects
+
+// Beside each engine record: 0 when free, all ones while held exclusively,
+// otherwise the number of shared holders. A request that cannot be granted fails
+// at once; nothing ever waits (only Python code run during a conversion can meet
+// an object that is already held).
+class AccessFlag {
+public:
+    bool try_share();
+    void end_share() { word_.fetch_sub(1, std::memory_order_release); }
+    bool try_exclusive();
+    void end_exclusive() { word_.store(0, std::memory_order_release); }
+
+private:
+    static constexpr std::uintptr_t EXCLUSIVE = ~std::uintptr_t{0};
+    std::atomic<std::uintptr_t> word_{0};
+};
+
+enum class Access { shared, exclusive };
+
+// Holds access to an object for one scope. When the access cannot be granted the
+// RuntimeError is set and the guard is false.
+class Borrow {
+public:
+    Borrow(AccessFlag& flag, Access kind);
+    ~Borrow();
+    Borrow(const Borrow&) = delete;
+    Borrow& operator=(const Borrow&) = delete;
+    explicit operator bool() const { return held_; }
+
+private:
+    AccessFlag& flag_;
+    Access kind_;
+    bool held_;
+};
+
+// The layout of every instance: the engine record, then its access flag.
+template <class Record>
+struct Object {
+    PyObject_HEAD
+    Record record;
+    AccessFlag access;
+};
+
+template <class Record>
+Object<Record>* as_object(PyObject* self) {
+    return reinterpret_cast<Object<Record>*>(self);
+}
+
+// Builds the record inside memory the type allocated.
+template <class Record>
+PyObject* emplace_record(PyObject* self, Record&& record) {
+    auto* object = as_object<std::remove_cvref_t<Record>>(self);
+    new (&object->record) std::remove_cvref_t<Record>(std::forward<Record>(record));
+    new (&object->access) AccessFlag();
+    return self;
+}
+
+template <class Record>
+void dealloc_object(PyObject* self) {
+    PyTypeObject* type = Py_TYPE(self);
+    as_object<Record>(self)->record.~Record();
+    type->tp_free(self);
+    Py_DECREF(type);  // instances of heap types own a reference to their type
+}
+
+// ---------------------------------------------------------------------------
+// Failures
+
+// Raises pyo3_runtime.PanicException(message), creating the class on first need.
+void raise_panic(const char* message);
+
+// Runs an engine step. An internal failure becomes PanicException and exhausted
+// memory MemoryError; either way the function returns false.
+template <class Step>
+bool run_engine(Step&& step) noexcept {
+    try {
+        std::forward<Step>(step)();
+        return true;
+    } catch (const InternalFailure& failure) {
+        raise_panic(failure.what());
+    } catch (const std::bad_alloc&) {
+        PyErr_NoMemory();
+    } catch (const std::exception& error) {
+        raise_panic(error.what());
+    }
+    return false;
+}
+
+// ---------------------------------------------------------------------------
+// Arguments
+
+struct Signature {
+    const char* qualified_name;  // "{class}.{method}", as binding errors name it
+    std::span<const char* const> parameters;
+    std::size_t required;  // the leading parameters without a default
+};
+
+// Fills bound[i] with a borrowed reference to parameter i, or nullptr when it was
+// not given. Returns false with the binding TypeError set.
+bool bind_arguments(const Signature& signature, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
+                    PyObject** bound);
+
+// Converters: each reads one Python value into an engine value, or sets the error
+// and returns false.
+bool to_text(PyObject* value, std::string& out);
+bool to_optional_text(PyObject* value, std::optional<std::string>& out);  // None: absent
+bool to_char(PyObject* value, char32_t& out);
+bool to_optional_char(PyObject* value, std::optional<char32_t>& out);  // None: absent
+bool to_bitboard(PyObject* value, std::uint64_t& out);
+bool to_square32(PyObject* value, std::uint32_t& out);
+bool to_square8(PyObject* value, std::uint8_t& out);
+bool to_bool(PyObject* value, bool& out);
+
+// A parameter: its engine type and the converter that reads it.
+template <class T, bool (*Convert)(PyObject*, T&)>
+struct Param {
+    using type = T;
+    static bool convert(PyObject* value, T& out) { return Convert(value, out); }
+};
+using OptionalTextParam = Param<std::optional<std::string>, to_optional_text>;
+using CharParam = Param<char32_t, to_char>;
+using OptionalCharParam = Param<std::optional<char32_t>, to_optional_char>;
+using BitboardParam = Param<std::uint64_t, to_bitboard>;
+using Square32Param = Param<std::uint32_t, to_square32>;
+using Square8Param = Param<std::uint8_t, to_square8>;
+
+// After a failed conversion of the argument `name`: a TypeError is raised again
+// as "argument '{name}': {message}", caused by the original; other errors stay.
+void name_argument_error(const char* name);
+
+// Converts one bound argument; a missing optional argument keeps its default.
+template <class P>
+bool convert_argument(const char* name, PyObject* value, typename P::type& out) {
+    if (value == nullptr) return true;
+    if (P::convert(value, out)) return true;
+    name_argument_error(name);
+    return false;
+}
+
+template <class... Params, std::size_t... I>
+bool convert_arguments(const Signature& signature, PyObject* const* bound, std::tuple<typename Params::type...>& out,
+                       std::index_sequence<I...>) {
+    return (convert_argument<Params>(signature.parameters[I], bound[I], std::get<I>(out)) && ...);
+}
+
+// ---------------------------------------------------------------------------
+// Results
+
+struct Nothing {};
+PyObject* to_python(Nothing);
+PyObject* to_python(bool value);
+PyObject* to_python(std::uint64_t value);
+PyObject* to_python(const Move& move);  // a new Move object
+PyObject* to_python(const MoveList& moves);  // a new list of new Move objects
+
+// ---------------------------------------------------------------------------
+// Methods
+
+// The body of a method receives the record and the converted arguments. It
+// returns its result, or, when it produces moves, takes a MoveList to fill as its
+// last argument.
+template <bool fills_moves, class Body, class... Arguments>
+struct MethodResult {
+    using type = MoveList;
+};
+template <class Body, class... Arguments>
+struct MethodResult<false, Body, Arguments...> {
+    using Returned = std::invoke_result_t<Body, Arguments...>;
+    using type = std::conditional_t<std::is_void_v<Returned>, Nothing, Returned>;
+};
+
+template <class Record, Access kind, class... Params, class Body>
+PyObject* call_method(PyObject* self, const Signature& signature, PyObject* const* args, Py_ssize_t nargs,
+                      PyObject* kwnames, Body&& body) {
+    PyObject* bound[sizeof...(Params) + 1] = {};
+    if constexpr (sizeof...(Params) > 0) {
+        if (!bind_arguments(signature, args, nargs, kwnames, bound)) return nullptr;
+    }
+    constexpr bool fills_moves = std::is_invocable_v<Body, Record&, typename Params::type..., MoveList&>;
+    using Result = typename MethodResult<fills_moves, Body, Record&, typename Params::type...>::type;
+    Result result{};
+    {
+        Object<Record>* object = as_object<Record>(self);
+        Borrow borrow(object->access, kind);
+        if (!borrow) return nullptr;
+        std::tuple<typename Params::type...> values;
+        if (!convert_arguments<Params...>(signature, bound, values, std::index_sequence_for<Params...>{})) {
+            return nullptr;
+        }
+        const bool done = run_engine([&] {
+            auto arguments = std::tuple_cat(std::forward_as_tuple(object->record), std::move(values));
+            if constexpr (fills_moves) {
+                std::apply(body, std::tuple_cat(std::move(arguments), std::forward_as_tuple(result)));
+            } else if constexpr (std::is_same_v<Result, Nothing>) {
+                std::apply(body, std::move(arguments));
+            } else {
+                result = std::apply(body, std::move(arguments));
+            }
+        });
+        if (!done) return nullptr;
+    }
+    return to_python(result);
+}
+
+// A function pointer of any method calling form, as PyMethodDef stores it.
+template <class Function>
+PyCFunction method_pointer(Function function) {
+    return reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(function));
+}
+
+// Attribute access: reads take shared access; an assignment converts the value
+// first and only then takes exclusive access; deletion is refused.
+template <class Record, class Read>
+PyObject* get_attribute(PyObject* self, Read&& read) {
+    Object<Record>* object = as_object<Record>(self);
+    Borrow borrow(object->access, Access::shared);
+    if (!borrow) return nullptr;
+    return std::forward<Read>(read)(std::as_const(object->record));
+}
+
+template <class Record, class P, class Write>
+int set_attribute(PyObject* self, PyObject* value, const char* name, Write&& write) {
+    if (value == nullptr) {
+        PyErr_SetString(PyExc_AttributeError, "can't delete attribute");
+        return -1;
+    }
+    typename P::type converted{};
+    if (!convert_argument<P>(name, value, converted)) return -1;
+    Object<Record>* object = as_object<Record>(self);
+    Borrow borrow(object->access, Access::exclusive);
+    if (!borrow) return -1;
+    std::forward<Write>(write)(object->record, std::move(converted));
+    return 0;
+}
+
+// The qualified name of a value's type, as conversion errors name it.
+std::string type_name(PyObject* value);
+
+// Sets "'{type}' object cannot be converted to '{target}'" as a TypeError.
+void cannot_convert(PyObject* value, const char* target);
+
+}  // namespace tarvik::module

@@ -1,0 +1,132 @@
+// The Move class: one move record, readable and writable attribute by attribute,
+// printed as UCI text. Moves compare and hash by identity.
+#include "types.hpp"
+
+namespace tarvik::module {
+namespace {
+
+PyTypeObject* the_move_type = nullptr;
+
+PyObject* move_vectorcall(PyObject* type, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) {
+    static constexpr const char* parameters[] = {"from_square", "to_square", "promotion"};
+    static constexpr Signature signature{"Move.__new__", parameters, 2};
+    return construct<Move, Square32Param, Square32Param, OptionalCharParam>(
+        reinterpret_cast<PyTypeObject*>(type), signature, args, PyVectorcall_NARGS(nargsf), kwnames,
+        [](std::uint32_t from, std::uint32_t to, std::optional<char32_t> promotion) {
+            return Move{from, to, promotion};
+        });
+}
+
+PyObject* uci_text(PyObject* self) {
+    return get_attribute<Move>(self, [](const Move& move) {
+        const std::string text = uci(move);
+        return PyUnicode_FromStringAndSize(text.data(), static_cast<Py_ssize_t>(text.size()));
+    });
+}
+
+PyObject* uci_method(PyObject* self, PyObject*) { return uci_text(self); }
+
+PyObject* get_from_square(PyObject* self, void*) {
+    return get_attribute<Move>(self, [](const Move& move) { return PyLong_FromUnsignedLong(move.from_square); });
+}
+
+PyObject* get_to_square(PyObject* self, void*) {
+    return get_attribute<Move>(self, [](const Move& move) { return PyLong_FromUnsignedLong(move.to_square); });
+}
+
+PyObject* get_promotion(PyObject* self, void*) {
+    return get_attribute<Move>(self, [](const Move& move) {
+        return move.promotion ? PyUnicode_FromOrdinal(static_cast<int>(*move.promotion)) : Py_NewRef(Py_None);
+    });
+}
+
+int set_from_square(PyObject* self, PyObject* value, void*) {
+    return set_attribute<Move, Square32Param>(self, value, "from_square",
+                                              [](Move& move, std::uint32_t square) { move.from_square = square; });
+}
+
+int set_to_square(PyObject* self, PyObject* value, void*) {
+    return set_attribute<Move, Square32Param>(self, value, "to_square",
+                                              [](Move& move, std::uint32_t square) { move.to_square = square; });
+}
+
+int set_promotion(PyObject* self, PyObject* value, void*) {
+    return set_attribute<Move, OptionalCharParam>(
+        self, value, "promotion", [](Move& move, std::optional<char32_t> letter) { move.promotion = letter; });
+}
+
+PyMethodDef methods[] = {
+    {"uci", method_pointer(uci_method), METH_NOARGS, "uci($self)\n--\n\n"},
+    {nullptr, nullptr, 0, nullptr},
+};
+
+PyGetSetDef attributes[] = {
+    {"to_square", get_to_square, set_to_square, nullptr, nullptr},
+    {"from_square", get_from_square, set_from_square, nullptr, nullptr},
+    {"promotion", get_promotion, set_promotion, nullptr, nullptr},
+    {nullptr, nullptr, nullptr, nullptr, nullptr},
+};
+
+PyObject* move_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) { return new_from_tuple(type, args, kwargs); }
+
+PyType_Slot slots[] = {
+    {Py_tp_doc, const_cast<char*>("Move(from_square, to_square, promotion=None)\n--\n\n")},
+    {Py_tp_new, reinterpret_cast<void*>(move_new)},
+    {Py_tp_dealloc, reinterpret_cast<void*>(dealloc_object<Move>)},
+    {Py_tp_str, reinterpret_cast<void*>(uci_text)},
+    {Py_tp_repr, reinterpret_cast<void*>(uci_text)},
+    {Py_tp_methods, methods},
+    {Py_tp_getset, attributes},
+    {0, nullptr},
+};
+
+PyType_Spec spec{"builtins.Move", sizeof(Object<Move>), 0, Py_TPFLAGS_DEFAULT, slots};
+
+}  // namespace
+
+PyTypeObject* move_type() {
+    if (the_move_type == nullptr && (the_move_type = create_type(spec)) != nullptr) {
+        the_move_type->tp_vectorcall = move_vectorcall;
+    }
+    return the_move_type;
+}
+
+bool to_move(PyObject* value, Move& out) {
+    PyTypeObject* type = move_type();
+    if (type == nullptr) return false;
+    if (!PyObject_TypeCheck(value, type)) {
+        cannot_convert(value, "Move");
+        return false;
+    }
+    Object<Move>* object = as_object<Move>(value);
+    Borrow borrow(object->access, Access::shared);
+    if (!borrow) return false;
+    out = object->record;
+    return true;
+}
+
+PyObject* to_python(const Move& move) {
+    // Move lists create many objects at once, so skip the generic allocator's
+    // zero-filling: the record and its flag are constructed right away.
+    PyTypeObject* type = move_type();
+    if (type == nullptr) return nullptr;
+    auto* object = PyObject_New(Object<Move>, type);
+    if (object == nullptr) return nullptr;
+    return emplace_record(reinterpret_cast<PyObject*>(object), Move(move));
+}
+
+PyObject* to_python(const MoveList& moves) {
+    PyObject* list = PyList_New(static_cast<Py_ssize_t>(moves.size()));
+    if (list == nullptr) return nullptr;
+    for (std::size_t i = 0; i < moves.size(); ++i) {
+        PyObject* move = to_python(moves[i]);
+        if (move == nullptr) {
+            Py_DECREF(list);
+            return nullptr;
+        }
+        PyList_SET_ITEM(list, static_cast<Py_ssize_t>(i), move);
+    }
+    return list;
+}
+
+}  // namespace tarvik::module

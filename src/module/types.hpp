@@ -1,0 +1,45 @@
+// The three classes the module defines. Each is a heap type created once, on
+// first need, and kept for the life of the process; nullptr means the creation
+// failed and the Python error is set.
+#pragma once
+
+#include "../board/board.hpp"
+#include "boundary.hpp"
+
+namespace tarvik::module {
+
+PyTypeObject* board_type();
+PyTypeObject* move_type();
+PyTypeObject* board_state_type();
+
+// Engine records copied out of Python objects under shared access.
+bool to_move(PyObject* value, Move& out);
+bool to_board_state(PyObject* value, BoardState& out);
+using MoveParam = Param<Move, to_move>;
+using BoardStateParam = Param<BoardState, to_board_state>;
+
+// Creates a heap type from its specification; the qualified name "builtins.X"
+// makes Python report __module__ as builtins.
+PyTypeObject* create_type(PyType_Spec& spec);
+
+// A constructor binds and converts its arguments, builds the record (which may
+// fail inside the engine), and only then creates the Python object.
+template <class Record, class... Params, class Build>
+PyObject* construct(PyTypeObject* type, const Signature& signature, PyObject* const* args, Py_ssize_t nargs,
+                    PyObject* kwnames, Build&& build) {
+    PyObject* bound[sizeof...(Params)] = {};
+    if (!bind_arguments(signature, args, nargs, kwnames, bound)) return nullptr;
+    std::tuple<typename Params::type...> values;
+    if (!convert_arguments<Params...>(signature, bound, values, std::index_sequence_for<Params...>{})) return nullptr;
+    Record record{};
+    if (!run_engine([&] { record = std::apply(build, std::move(values)); })) return nullptr;
+    PyObject* self = type->tp_alloc(type, 0);
+    if (self == nullptr) return nullptr;
+    return emplace_record(self, std::move(record));
+}
+
+// tp_new in the form the interpreter calls it, for Class.__new__(Class, ...):
+// the same binding as the class's vectorcall.
+PyObject* new_from_tuple(PyTypeObject* type, PyObject* args, PyObject* kwargs);
+
+}  // namespace tarvik::module
