@@ -1,0 +1,45 @@
+"""Helpers shared by the test files."""
+
+import pytest
+
+import tarvik
+
+SQUARE_NAMES = [f"{file}{rank}" for rank in "12345678" for file in "abcdefgh"]
+PIECE_SET_LETTERS = "prnbqkwa"
+
+
+def square(name):
+    return SQUARE_NAMES.index(name)
+
+
+def bitboard(*names):
+    return sum(1 << square(name) for name in names)
+
+
+def names(bitboard):
+    return [SQUARE_NAMES[s] for s in range(64) if bitboard >> s & 1]
+
+
+def ucis(moves):
+    return [move.uci() for move in moves]
+
+
+def observable(board):
+    """Everything a caller can read without changing the board."""
+    return tuple(board.get_pieces(letter) for letter in PIECE_SET_LETTERS) + (board.turn, str(board))
+
+
+def _panic_type():
+    try:
+        tarvik.Board().pop()
+    except BaseException as error:  # noqa: BLE001 - the panic type is what we are after
+        return type(error)
+    raise AssertionError("pop() on a new board did not fail")
+
+
+PanicException = _panic_type()
+
+
+@pytest.fixture
+def start():
+    return tarvik.Board()
