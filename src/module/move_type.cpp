@@ -7,6 +7,31 @@ namespace {
 
 PyTypeObject* the_move_type = nullptr;
 
+// Memory of freed Move objects, kept for the next ones: move lists create and drop
+// them by the dozen, and reuse skips the allocator both ways.
+class FreeMoves {
+public:
+    void* take() { return count_ > 0 ? blocks_[--count_] : nullptr; }
+    bool keep(void* block) {
+        if (count_ == CAPACITY) return false;
+        blocks_[count_++] = block;
+        return true;
+    }
+
+private:
+    static constexpr std::size_t CAPACITY = 512;
+    void* blocks_[CAPACITY];
+    std::size_t count_ = 0;
+};
+
+FreeMoves free_moves;
+
+void move_dealloc(PyObject* self) {
+    PyTypeObject* type = Py_TYPE(self);
+    if (!free_moves.keep(self)) type->tp_free(self);
+    Py_DECREF(type);  // instances of heap types own a reference to their type
+}
+
 PyObject* move_vectorcall(PyObject* type, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) {
     static constexpr const char* parameters[] = {"from_square", "to_square", "promotion"};
     static constexpr Signature signature{"Move.__new__", parameters, 2};
@@ -72,7 +97,7 @@ PyObject* move_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) { retur
 PyType_Slot slots[] = {
     {Py_tp_doc, const_cast<char*>("Move(from_square, to_square, promotion=None)\n--\n\n")},
     {Py_tp_new, reinterpret_cast<void*>(move_new)},
-    {Py_tp_dealloc, reinterpret_cast<void*>(dealloc_object<Move>)},
+    {Py_tp_dealloc, reinterpret_cast<void*>(move_dealloc)},
     {Py_tp_str, reinterpret_cast<void*>(uci_text)},
     {Py_tp_repr, reinterpret_cast<void*>(uci_text)},
     {Py_tp_methods, methods},
@@ -106,13 +131,15 @@ bool to_move(PyObject* value, Move& out) {
 }
 
 PyObject* to_python(const Move& move) {
-    // Move lists create many objects at once, so skip the generic allocator's
-    // zero-filling: the record and its flag are constructed right away.
     PyTypeObject* type = move_type();
     if (type == nullptr) return nullptr;
-    auto* object = PyObject_New(Object<Move>, type);
-    if (object == nullptr) return nullptr;
-    return emplace_record(reinterpret_cast<PyObject*>(object), Move(move));
+    // Every block has the type's size and comes from the object allocator, as the
+    // type's own tp_alloc and tp_free use it. The record and its flag are
+    // constructed right away, so no zero-filling is needed.
+    void* block = free_moves.take();
+    if (block == nullptr && (block = PyObject_Malloc(sizeof(Object<Move>))) == nullptr) return PyErr_NoMemory();
+    PyObject* self = PyObject_Init(static_cast<PyObject*>(block), type);
+    return emplace_record(self, Move(move));
 }
 
 PyObject* to_python(const MoveList& moves) {
