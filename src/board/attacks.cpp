@@ -47,14 +47,18 @@ bool is_check(const Position& position) {
     return kings && is_destination(position, !position.turn, highest_square(kings));
 }
 
+Bitboard attackers(const Position& position, bool white, Square target, Bitboard occupancy) {
+    const Bitboard own = colour_pieces(position, white);
+    return ((pawn_capturers(white, SQUARE_MASKS[target]) & position.pawns) | (KNIGHT_ATTACKS[target] & position.knights) |
+            (KING_ATTACKS[target] & position.kings) |
+            (diagonal_reach(target, occupancy) & (position.bishops | position.queens)) |
+            (orthogonal_reach(target, occupancy) & (position.rooks | position.queens))) &
+           own;
+}
+
 bool attacked_by_rules(const Position& position, bool white, Square target) {
     require_generable(position, white);
-    const Bitboard own = colour_pieces(position, white);
-    const Bitboard occupancy = occupied(position);
-    return (pawn_capturers(white, SQUARE_MASKS[target]) & position.pawns & own) ||
-           (KNIGHT_ATTACKS[target] & position.knights & own) || (KING_ATTACKS[target] & position.kings & own) ||
-           (diagonal_reach(target, occupancy) & (position.bishops | position.queens) & own) ||
-           (orthogonal_reach(target, occupancy) & (position.rooks | position.queens) & own);
+    return attackers(position, white, target, occupied(position)) != 0;
 }
 
 }  // namespace tarvik

@@ -23,9 +23,12 @@ bool is_attacked(const Position& position, unsigned square);
 // Whether the highest king of the side to move stands on such a square.
 bool is_check(const Position& position);
 
-// Whether a piece of the given side attacks `target` by the rules of chess: pawns
-// only diagonally forward, sliders up to the first piece. Fails as generating that
-// side's moves would.
+// The pieces of the given side that attack `target` by the rules of chess, over
+// the given occupancy: pawns only diagonally forward, sliders up to the first piece.
+Bitboard attackers(const Position& position, bool white, Square target, Bitboard occupancy);
+
+// Whether some piece of the given side attacks `target` by the rules of chess.
+// Fails as generating that side's moves would.
 bool attacked_by_rules(const Position& position, bool white, Square target);
 
 }  // namespace tarvik

@@ -1,6 +1,6 @@
 #include "legal.hpp"
 
-#include <bit>
+#include <optional>
 
 #include "apply.hpp"
 #include "attacks.hpp"
@@ -18,7 +18,8 @@ bool leaves_king_attacked(const Position& position, const Move& move) {
 }
 
 // A position as play produces it: every occupied square holds exactly one piece
-// type and one colour, and each side has exactly one king.
+// type and one colour, each side has exactly one king, and an en-passant square,
+// if any, is empty.
 bool is_orderly(const Position& p) {
     const Bitboard sets[] = {p.pawns, p.rooks, p.knights, p.bishops, p.queens, p.kings};
     Bitboard seen = 0;
@@ -26,8 +27,18 @@ bool is_orderly(const Position& p) {
         if (seen & set) return false;
         seen |= set;
     }
-    return !(p.white_pieces & p.black_pieces) && seen == occupied(p) &&
-           std::popcount(p.kings & p.white_pieces) == 1 && std::popcount(p.kings & p.black_pieces) == 1;
+    const auto single = [](Bitboard set) { return set && !(set & (set - 1)); };
+    return !(p.white_pieces & p.black_pieces) && seen == occupied(p) && single(p.kings & p.white_pieces) &&
+           single(p.kings & p.black_pieces) &&
+           !(p.en_passant && (*p.en_passant >= 64 || (seen & SQUARE_MASKS[*p.en_passant])));
+}
+
+// The squares strictly between two squares on one line; none when they share no line.
+Bitboard squares_between(Square from, Square to) {
+    for (const auto& rays : RAYS) {
+        if (rays[from] & SQUARE_MASKS[to]) return rays[from] & ~rays[to] & ~SQUARE_MASKS[to];
+    }
+    return 0;
 }
 
 // Pieces of the king's side that alone stand between the king and an enemy slider
@@ -54,6 +65,50 @@ Bitboard pinned_pieces(const Position& position, Square king) {
     return pinned;
 }
 
+// What decides the legality of candidates in an orderly position where the side
+// not to move is not attacked. There the other side's moves reach the mover's king
+// exactly where its pieces attack it by the rules of chess, so a move other than a
+// king move or an en-passant capture can only expose the king by leaving a pin, and
+// can only answer a check by taking the single checker or stepping between.
+struct KingSafety {
+    Square king;
+    Bitboard pinned;
+    Bitboard evasion_targets;  // where such a move must land
+};
+
+std::optional<KingSafety> king_safety(const Position& position) {
+    if (!is_orderly(position)) return std::nullopt;
+    const bool white = position.turn;
+    const Square king = highest_square(position.kings & own_pieces(position));
+    const Square enemy_king = highest_square(position.kings & enemy_pieces(position));
+    // A candidate that takes the other king makes the check test fail: leave that to the literal test.
+    if (is_destination(position, white, enemy_king)) return std::nullopt;
+    const Bitboard checkers = attackers(position, !white, king, occupied(position));
+    Bitboard evasion_targets = ~Bitboard{0};
+    if (checkers) {
+        const bool single = (checkers & (checkers - 1)) == 0;
+        evasion_targets = single ? checkers | squares_between(king, lowest_square(checkers)) : 0;
+    }
+    return KingSafety{king, pinned_pieces(position, king), evasion_targets};
+}
+
+// Whether the king, stepping to `to`, would stand attacked there. Its own square
+// no longer blocks, and a piece taken on `to` no longer attacks.
+bool king_step_attacked(const Position& position, Square king, Square to) {
+    const Bitboard target = SQUARE_MASKS[to];
+    const Bitboard occupancy = (occupied(position) & ~SQUARE_MASKS[king]) | target;
+    return (attackers(position, !position.turn, to, occupancy) & ~target) != 0;
+}
+
+bool is_legal(const Position& position, const KingSafety& safety, const Move& move) {
+    const Bitboard from = SQUARE_MASKS[move.from_square];
+    const Bitboard to = SQUARE_MASKS[move.to_square];
+    if (from & position.pawns && position.en_passant == move.to_square) return !leaves_king_attacked(position, move);
+    if (move.from_square == safety.king) return !king_step_attacked(position, safety.king, move.to_square);
+    if (from & safety.pinned) return !leaves_king_attacked(position, move);
+    return (to & safety.evasion_targets) != 0;
+}
+
 bool has_no_legal_move(const Position& position, const CastlingField& field) {
     // The whole list is built: a later candidate may still fail, and that failure
     // must not depend on what came before it.
@@ -66,29 +121,16 @@ bool has_no_legal_move(const Position& position, const CastlingField& field) {
 
 void legal_moves(const Position& position, const CastlingField& field, MoveList& moves) {
     castling_moves(position, field, moves);
-    MoveList candidates;
-    pseudo_legal_moves(position, candidates);
-
-    // In an orderly position where neither king is attacked, a move can only expose
-    // its own king by moving the king, by leaving a pin, or by taking en passant
-    // (which empties a second square). Only those are tried on a copy; anything
-    // unusual tries every candidate.
-    bool try_all = !is_orderly(position);
-    Square king = 0;
-    Bitboard must_try = 0;
-    if (!try_all) {
-        const bool white = position.turn;
-        king = highest_square(position.kings & own_pieces(position));
-        const Square enemy_king = highest_square(position.kings & enemy_pieces(position));
-        try_all = is_destination(position, !white, king) || is_destination(position, white, enemy_king);
-        must_try = SQUARE_MASKS[king] | pinned_pieces(position, king);
+    const std::size_t first_candidate = moves.size();
+    pseudo_legal_moves(position, moves);
+    // Keep the legal candidates in place, in generation order.
+    const std::optional<KingSafety> safety = king_safety(position);
+    std::size_t kept = first_candidate;
+    for (std::size_t i = first_candidate; i < moves.size(); ++i) {
+        const Move& move = moves[i];
+        if (safety ? is_legal(position, *safety, move) : !leaves_king_attacked(position, move)) moves[kept++] = move;
     }
-    for (const Move& move : candidates) {
-        const bool takes_en_passant =
-            position.en_passant == move.to_square && (position.pawns & SQUARE_MASKS[move.from_square]);
-        const bool risky = try_all || (must_try & SQUARE_MASKS[move.from_square]) || takes_en_passant;
-        if (!risky || !leaves_king_attacked(position, move)) moves.push_back(move);
-    }
+    moves.truncate(kept);
 }
 
 bool is_checkmate(const Position& position, const CastlingField& field) {

@@ -38,9 +38,11 @@ public:
         std::construct_at(data_ + size_++, move);
     }
     void clear() { size_ = 0; }
+    void truncate(std::size_t size) { size_ = size; }
 
     std::size_t size() const { return size_; }
     bool empty() const { return size_ == 0; }
+    Move& operator[](std::size_t i) { return data_[i]; }
     const Move& operator[](std::size_t i) const { return data_[i]; }
     const Move* begin() const { return data_; }
     const Move* end() const { return data_ + size_; }

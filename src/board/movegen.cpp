@@ -1,6 +1,6 @@
 #include "movegen.hpp"
 
-#include <span>
+#include <utility>
 
 #include "failure.hpp"
 
@@ -24,22 +24,29 @@ void squares_lowest_first(Bitboard set, Visit&& visit) {
     }
 }
 
-void slider_moves(const Position& position, Bitboard origins, std::span<const std::size_t> directions,
-                  MoveList& moves) {
+// One ray of a slider on `from`: it ends at its first occupied square, which it
+// takes only from the enemy; squares come nearest first.
+template <std::size_t direction, class Add>
+void slider_ray(Square from, Bitboard occupancy, Bitboard own, Add&& add) {
+    const Bitboard targets = ray_reach(direction, from, occupancy) & ~own;
+    if constexpr (increasing_ray(direction)) {
+        squares_lowest_first(targets, add);
+    } else {
+        bitboard_squares(targets, add);
+    }
+}
+
+// The directions are a compile-time table, so each ray's walking order is fixed
+// when the code is generated.
+template <const auto& directions>
+void slider_moves(const Position& position, Bitboard origins, MoveList& moves) {
     const Bitboard own = own_pieces(position);
     const Bitboard occupancy = occupied(position);
     bitboard_squares(origins & own, [&](Square from) {
-        for (const std::size_t direction : directions) {
-            // A ray ends at its first occupied square, which it takes only from the enemy.
-            const Bitboard targets = ray_reach(direction, from, occupancy) & ~own;
-            const auto add = [&](Square to) { moves.push_back({from, to}); };
-            // Nearest square first.
-            if (increasing_ray(direction)) {
-                squares_lowest_first(targets, add);
-            } else {
-                bitboard_squares(targets, add);
-            }
-        }
+        const auto add = [&](Square to) { moves.push_back({from, to}); };
+        [&]<std::size_t... i>(std::index_sequence<i...>) {
+            (slider_ray<directions[i]>(from, occupancy, own, add), ...);
+        }(std::make_index_sequence<directions.size()>{});
     });
 }
 
@@ -96,13 +103,13 @@ void king_moves(const Position& position, MoveList& moves) {
 }
 
 void bishop_moves(const Position& position, MoveList& moves) {
-    slider_moves(position, position.bishops, BISHOP_RAYS, moves);
+    slider_moves<BISHOP_RAYS>(position, position.bishops, moves);
 }
 
-void rook_moves(const Position& position, MoveList& moves) { slider_moves(position, position.rooks, ROOK_RAYS, moves); }
+void rook_moves(const Position& position, MoveList& moves) { slider_moves<ROOK_RAYS>(position, position.rooks, moves); }
 
 void queen_moves(const Position& position, MoveList& moves) {
-    slider_moves(position, position.queens, QUEEN_RAYS, moves);
+    slider_moves<QUEEN_RAYS>(position, position.queens, moves);
 }
 
 void pseudo_legal_moves(const Position& position, MoveList& moves) {
