@@ -32,8 +32,10 @@ bool is_destination(const Position& position, bool white, Square target) {
     if (KNIGHT_ATTACKS[target] & position.knights & own) return true;
     // Only the highest king of a side moves.
     if (KING_ATTACKS[highest_square(position.kings & own)] & square) return true;
-    if (diagonal_reach(target, occupancy) & (position.bishops | position.queens) & own) return true;
-    return (orthogonal_reach(target, occupancy) & (position.rooks | position.queens) & own) != 0;
+    const Bitboard diagonal_sliders = (position.bishops | position.queens) & own & DIAGONALS[target];
+    if (diagonal_sliders && (diagonal_reach(target, occupancy) & diagonal_sliders)) return true;
+    const Bitboard orthogonal_sliders = (position.rooks | position.queens) & own & ORTHOGONALS[target];
+    return orthogonal_sliders && (orthogonal_reach(target, occupancy) & orthogonal_sliders);
 }
 
 bool is_attacked(const Position& position, unsigned square) {
@@ -49,11 +51,15 @@ bool is_check(const Position& position) {
 
 Bitboard attackers(const Position& position, bool white, Square target, Bitboard occupancy) {
     const Bitboard own = colour_pieces(position, white);
-    return ((pawn_capturers(white, SQUARE_MASKS[target]) & position.pawns) | (KNIGHT_ATTACKS[target] & position.knights) |
-            (KING_ATTACKS[target] & position.kings) |
-            (diagonal_reach(target, occupancy) & (position.bishops | position.queens)) |
-            (orthogonal_reach(target, occupancy) & (position.rooks | position.queens))) &
-           own;
+    Bitboard found = ((pawn_capturers(white, SQUARE_MASKS[target]) & position.pawns) |
+                      (KNIGHT_ATTACKS[target] & position.knights) | (KING_ATTACKS[target] & position.kings)) &
+                     own;
+    // Rays are walked only when a slider stands on one of the target's lines.
+    const Bitboard diagonal_sliders = (position.bishops | position.queens) & own & DIAGONALS[target];
+    if (diagonal_sliders) found |= diagonal_reach(target, occupancy) & diagonal_sliders;
+    const Bitboard orthogonal_sliders = (position.rooks | position.queens) & own & ORTHOGONALS[target];
+    if (orthogonal_sliders) found |= orthogonal_reach(target, occupancy) & orthogonal_sliders;
+    return found;
 }
 
 bool attacked_by_rules(const Position& position, bool white, Square target) {

@@ -91,6 +91,18 @@ inline constexpr std::array<std::size_t, 8> QUEEN_RAYS{0, 1, 2, 3, 4, 5, 6, 7};
 
 constexpr bool increasing_ray(std::size_t direction) { return direction < 4; }
 
+// Every square a bishop or a rook on s could reach on an empty board: a slider off
+// these lines cannot attack s, however the board is filled.
+constexpr std::array<Bitboard, 64> lines_through(const std::array<std::size_t, 4>& directions) {
+    std::array<Bitboard, 64> lines{};
+    for (std::size_t s = 0; s < 64; ++s) {
+        for (const std::size_t d : directions) lines[s] |= RAYS[d][s];
+    }
+    return lines;
+}
+inline constexpr std::array<Bitboard, 64> DIAGONALS = lines_through(BISHOP_RAYS);
+inline constexpr std::array<Bitboard, 64> ORTHOGONALS = lines_through(ROOK_RAYS);
+
 inline Square highest_square(Bitboard set) { return Square(63 - std::countl_zero(set)); }
 inline Square lowest_square(Bitboard set) { return Square(std::countr_zero(set)); }
 

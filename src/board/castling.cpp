@@ -1,5 +1,8 @@
 #include "castling.hpp"
 
+#include <array>
+#include <optional>
+
 #include "attacks.hpp"
 #include "failure.hpp"
 #include "text.hpp"
@@ -96,6 +99,14 @@ void castling_moves(const Position& position, const CastlingField& field, MoveLi
     const Square base = white ? 0 : 56;
     const Bitboard own = own_pieces(position);
     const Bitboard occupancy = occupied(position);
+    // Both wings test the king's square, and a letter may repeat: remember answers
+    // by file.
+    std::array<std::optional<bool>, 8> attacked_files;
+    const auto attacked = [&](Square file) {
+        std::optional<bool>& known = attacked_files[file];
+        if (!known) known = attacked_by_rules(position, !white, base + file);
+        return *known;
+    };
     for (const CastlingEntry& entry : white ? field.white : field.black) {
         if (entry.deletable && !(position.castling_rights.letters & entry.deletable)) continue;
         const Wing& wing = entry.king_side ? KING_SIDE : QUEEN_SIDE;
@@ -104,11 +115,9 @@ void castling_moves(const Position& position, const CastlingField& field, MoveLi
             !(position.rooks & own & SQUARE_MASKS[base + wing.rook])) {
             continue;
         }
-        bool path_attacked = false;
-        for (const Square square : wing.path) {
-            if ((path_attacked = attacked_by_rules(position, !white, base + square))) break;
+        if (!attacked(wing.path[0]) && !attacked(wing.path[1]) && !attacked(wing.path[2])) {
+            moves.push_back({base + KING_FROM, base + wing.king_to});
         }
-        if (!path_attacked) moves.push_back({base + KING_FROM, base + wing.king_to});
     }
 }
 

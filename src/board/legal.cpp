@@ -73,7 +73,8 @@ Bitboard pinned_pieces(const Position& position, Square king) {
 struct KingSafety {
     Square king;
     Bitboard pinned;
-    Bitboard evasion_targets;  // where such a move must land
+    Bitboard en_passant_target;
+    Bitboard evasion_targets;  // where any other move must land
 };
 
 std::optional<KingSafety> king_safety(const Position& position) {
@@ -89,7 +90,8 @@ std::optional<KingSafety> king_safety(const Position& position) {
         const bool single = (checkers & (checkers - 1)) == 0;
         evasion_targets = single ? checkers | squares_between(king, lowest_square(checkers)) : 0;
     }
-    return KingSafety{king, pinned_pieces(position, king), evasion_targets};
+    const Bitboard en_passant_target = position.en_passant ? SQUARE_MASKS[*position.en_passant] : 0;
+    return KingSafety{king, pinned_pieces(position, king), en_passant_target, evasion_targets};
 }
 
 // Whether the king, stepping to `to`, would stand attacked there. Its own square
@@ -103,9 +105,11 @@ bool king_step_attacked(const Position& position, Square king, Square to) {
 bool is_legal(const Position& position, const KingSafety& safety, const Move& move) {
     const Bitboard from = SQUARE_MASKS[move.from_square];
     const Bitboard to = SQUARE_MASKS[move.to_square];
-    if (from & position.pawns && position.en_passant == move.to_square) return !leaves_king_attacked(position, move);
     if (move.from_square == safety.king) return !king_step_attacked(position, safety.king, move.to_square);
-    if (from & safety.pinned) return !leaves_king_attacked(position, move);
+    // A pinned piece may leave its line, and taking en passant empties a second square.
+    if ((from & safety.pinned) || ((from & position.pawns) && (to & safety.en_passant_target))) {
+        return !leaves_king_attacked(position, move);
+    }
     return (to & safety.evasion_targets) != 0;
 }
 
