@@ -1,0 +1,593 @@
+"""Benchmarks of tarvik against python-chess and Stockfish, printed as tables.
+
+Every comparison runs both sides in this process (or, for the native tools,
+in this run), alternating between them, and reports their ratio; per-call
+times are shown only beside it. Each figure is the best of several runs.
+
+    python bench/bench.py            full run (about a minute)
+    python bench/bench.py --quick    tiny sizes, a smoke run
+
+The native section needs tarvik-perft (--perft, or $TARVIK_NATIVE_DIR/tools)
+and stockfish (--stockfish, or on PATH, or /usr/games). The run fails when
+any perft total or legal move list differs between the programs.
+"""
+
+import argparse
+import gc
+import math
+import os
+import platform
+import random
+import re
+import shutil
+import subprocess
+import sys
+import time
+from dataclasses import dataclass
+from pathlib import Path
+
+import chess
+
+import tarvik
+
+HERE = Path(__file__).resolve().parent
+REPO = HERE.parent
+SQUARES = [f"{file}{rank}" for rank in "12345678" for file in "abcdefgh"]
+
+
+class BenchFailure(Exception):
+    """Programs that disagree, or a tool that fails: the figures would mean nothing."""
+
+
+# ---------------------------------------------------------------- positions
+
+
+@dataclass
+class Position:
+    name: str
+    fen: str
+    python_depth: int = 0  # depths of the Python perft loop
+    native_depth: int = 0  # and of the native tools (full run)
+
+
+PERFT_SUITE = [
+    Position("start", chess.STARTING_FEN, 4, 5),
+    Position("kiwipete", "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1", 3, 4),
+    Position("perft-3", "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1", 4, 6),
+    Position("perft-4", "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1", 3, 5),
+    Position("perft-5", "rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ - 1 8", 3, 4),
+    Position("perft-6", "r4rk1/1pp1qppp/p1np1n2/2b1p1B1/2B1P1b1/P1NP1N2/1PP1QPPP/R4RK1 w - - 0 10", 3, 4),
+]
+
+
+def random_middlegames(count, seed):
+    """Positions after 20 to 50 plies of seeded random play that still have moves."""
+    rng = random.Random(seed)
+    positions = []
+    while len(positions) < count:
+        board = chess.Board()
+        plies = rng.randrange(20, 51)
+        for _ in range(plies):
+            moves = list(board.legal_moves)
+            if not moves:
+                break
+            board.push(rng.choice(moves))
+        if board.is_game_over():
+            continue
+        positions.append(Position(f"random-{len(positions) + 1:02d} (ply {plies})", board.fen()))
+    return positions
+
+
+# ---------------------------------------------------------------- timing
+
+
+def timed(run, repeat):
+    """Best of `repeat` runs of `run()`, which returns its own elapsed seconds."""
+    return min(run() for _ in range(repeat))
+
+
+def calibrate(loop, target):
+    """How many iterations of `loop(n)` take about `target` seconds."""
+    n = 1
+    while True:
+        elapsed = loop(n)
+        if elapsed >= target / 5 or n >= 1 << 22:
+            return max(1, round(n * target / max(elapsed, 1e-9)))
+        n *= 8
+
+
+def side_by_side(ours, theirs, target, repeat):
+    """Seconds per iteration of two loops, calibrated apart and run in turns.
+
+    Each loop takes an iteration count and returns its elapsed seconds. The
+    garbage collector is off while they run, as timeit does.
+    """
+    n_ours, n_theirs = calibrate(ours, target), calibrate(theirs, target)
+    best_ours = best_theirs = math.inf
+    gc.collect()
+    gc.disable()
+    try:
+        for _ in range(repeat):
+            best_ours = min(best_ours, ours(n_ours) / n_ours)
+            best_theirs = min(best_theirs, theirs(n_theirs) / n_theirs)
+    finally:
+        gc.enable()
+    return best_ours, best_theirs
+
+
+def repeat_call(function):
+    def loop(n):
+        start = time.perf_counter()
+        for _ in range(n):
+            function()
+        return time.perf_counter() - start
+
+    return loop
+
+
+def repeat_apply_pop(push, pop, moves):
+    def loop(n):
+        start = time.perf_counter()
+        for _ in range(n):
+            for move in moves:
+                push(move)
+                pop()
+        return time.perf_counter() - start
+
+    return loop
+
+
+def geometric_mean(values):
+    return math.exp(sum(math.log(v) for v in values) / len(values))
+
+
+# ---------------------------------------------------------------- formatting
+
+
+def per_call(seconds):
+    if seconds < 1e-6:
+        return f"{seconds * 1e9:.0f} ns"
+    if seconds < 1e-3:
+        return f"{seconds * 1e6:.2f} us"
+    return f"{seconds * 1e3:.2f} ms"
+
+
+def rate(nodes_per_second):
+    if nodes_per_second >= 1e6:
+        return f"{nodes_per_second / 1e6:.2f} M"
+    return f"{nodes_per_second / 1e3:.1f} k"
+
+
+def ratio(value):
+    return f"{value:.1f}x" if value >= 10 else f"{value:.2f}x"
+
+
+def print_table(title, headers, rows, notes=(), left_columns=1):
+    """Fixed-width text: the first `left_columns` columns left-aligned, the rest right.
+
+    An empty row prints as a blank line; notes follow the table.
+    """
+    widths = [max(len(str(cell)) for cell in column) for column in zip(headers, *(row for row in rows if row))]
+
+    def line(cells):
+        return "  ".join(
+            str(cell).ljust(width) if i < left_columns else str(cell).rjust(width)
+            for i, (cell, width) in enumerate(zip(cells, widths))
+        ).rstrip()
+
+    print(title)
+    print(line(headers))
+    print("  ".join("-" * width for width in widths))
+    for row in rows:
+        print(line(row) if row else "")
+    for note in notes:
+        print(note)
+    print()
+
+
+# ---------------------------------------------------------------- Python API
+
+
+OPERATIONS = ("legal_moves", "apply+pop", "is_check", "is_checkmate", "Board(fen)")
+GOALS = {"legal_moves": 30.0, "apply+pop": 10.0, "is_check": 20.0}
+
+
+def check_same_moves(position, ours, theirs):
+    our_ucis = [move.uci() for move in ours.legal_moves()]
+    their_ucis = [move.uci() for move in theirs.legal_moves]
+    if sorted(our_ucis) != sorted(their_ucis):
+        raise BenchFailure(
+            f"legal moves differ in {position.name} ({position.fen}):\n"
+            f"  only tarvik: {sorted(set(our_ucis) - set(their_ucis))}\n"
+            f"  only python-chess: {sorted(set(their_ucis) - set(our_ucis))}"
+        )
+
+
+def python_api(positions, target, repeat):
+    """Per position and operation: (our seconds per call, theirs)."""
+    results = {}
+    for position in positions:
+        ours, theirs = tarvik.Board(position.fen), chess.Board(position.fen)
+        check_same_moves(position, ours, theirs)
+        our_moves, their_moves = ours.legal_moves(), list(theirs.legal_moves)
+        fen = position.fen
+        loops = {
+            "legal_moves": (repeat_call(ours.legal_moves), repeat_call(lambda: list(theirs.legal_moves))),
+            "apply+pop": (
+                repeat_apply_pop(ours.apply_move, ours.pop, our_moves),
+                repeat_apply_pop(theirs.push, theirs.pop, their_moves),
+            ),
+            "is_check": (repeat_call(ours.is_check), repeat_call(theirs.is_check)),
+            "is_checkmate": (repeat_call(ours.is_checkmate), repeat_call(theirs.is_checkmate)),
+            "Board(fen)": (repeat_call(lambda: tarvik.Board(fen)), repeat_call(lambda: chess.Board(fen))),
+        }
+        for operation, (our_loop, their_loop) in loops.items():
+            ours_s, theirs_s = side_by_side(our_loop, their_loop, target, repeat)
+            if operation == "apply+pop":  # one loop iteration plays every legal move
+                ours_s, theirs_s = ours_s / len(our_moves), theirs_s / len(their_moves)
+            results[position.name, operation] = (ours_s, theirs_s)
+    return results
+
+
+def report_python_api(positions, results, repeat):
+    rows = []
+    for position in positions:
+        cells = [position.name, len(tarvik.Board(position.fen).legal_moves())]
+        for operation in OPERATIONS:
+            ours_s, theirs_s = results[position.name, operation]
+            cells.append(ratio(theirs_s / ours_s))
+        rows.append(cells)
+    rows.append([])
+    summary = []
+    groups = [
+        ("geomean, perft suite", [p for p in positions if not p.name.startswith("random")]),
+        ("geomean, random play", [p for p in positions if p.name.startswith("random")]),
+        ("geomean, all", positions),
+    ]
+    for label, group in groups:
+        if group:
+            rows.append([label, ""] + [ratio(geometric_mean(
+                [results[p.name, op][1] / results[p.name, op][0] for p in group])) for op in OPERATIONS])
+    print_table(
+        f"Python API: python-chess time / tarvik time per call (higher is better; best of {repeat})",
+        ["position", "moves", *OPERATIONS],
+        rows,
+    )
+
+    for operation in OPERATIONS:
+        ratios = [results[p.name, operation][1] / results[p.name, operation][0] for p in positions]
+        ours = geometric_mean([results[p.name, operation][0] for p in positions])
+        theirs = geometric_mean([results[p.name, operation][1] for p in positions])
+        goal = GOALS.get(operation)
+        summary.append([
+            operation,
+            per_call(ours),
+            per_call(theirs),
+            ratio(geometric_mean(ratios)),
+            f"{ratio(min(ratios))} .. {ratio(max(ratios))}",
+            f">= {goal:.0f}x" if goal else "-",
+            ("met" if geometric_mean(ratios) >= goal else "MISSED") if goal else "",
+        ])
+    print_table(
+        f"Python API summary over {len(positions)} positions (per-call times are geometric means)",
+        ["operation", "tarvik/call", "python-chess/call", "ratio", "range", "goal", ""],
+        summary,
+        notes=["Per-call times include the loop and call overhead of the interpreter, the same for both.",
+               "Board(fen) on the start position: python-chess skips parsing for its standard FEN."],
+    )
+    return {op: geometric_mean([results[p.name, op][1] / results[p.name, op][0] for p in positions])
+            for op in OPERATIONS}
+
+
+# ---------------------------------------------------------------- Python perft
+
+
+def perft(depth, legal_moves, push, pop):
+    """Leaves of the legal move tree, every move played; the same loop for both libraries."""
+    nodes = 0
+    for move in legal_moves():
+        push(move)
+        nodes += perft(depth - 1, legal_moves, push, pop) if depth > 1 else 1
+        pop()
+    return nodes
+
+
+def python_perft(positions, repeat, depth_override=None):
+    rows, our_total, their_total, ratios = [], [0.0, 0], [0.0, 0], []
+    for position in positions:
+        depth = depth_override or position.python_depth
+        ours, theirs = tarvik.Board(position.fen), chess.Board(position.fen)
+        our_args = (depth, ours.legal_moves, ours.apply_move, ours.pop)
+        their_args = (depth, lambda: list(theirs.legal_moves), theirs.push, theirs.pop)
+        best = {"ours": (math.inf, 0), "theirs": (math.inf, 0)}
+        gc.collect()
+        gc.disable()
+        try:
+            for _ in range(repeat):
+                for side, args in (("ours", our_args), ("theirs", their_args)):
+                    start = time.perf_counter()
+                    nodes = perft(*args)
+                    best[side] = min(best[side], (time.perf_counter() - start, nodes))
+        finally:
+            gc.enable()
+        (our_s, our_nodes), (their_s, their_nodes) = best["ours"], best["theirs"]
+        if our_nodes != their_nodes:
+            raise BenchFailure(
+                f"Python perft totals differ in {position.name} at depth {depth}: "
+                f"tarvik {our_nodes}, python-chess {their_nodes}")
+        our_total[0] += our_s
+        our_total[1] += our_nodes
+        their_total[0] += their_s
+        their_total[1] += their_nodes
+        ratios.append(their_s / our_s)
+        rows.append([position.name, depth, our_nodes, rate(our_nodes / our_s), rate(their_nodes / their_s),
+                     ratio(their_s / our_s), per_call(our_s / our_nodes), per_call(their_s / their_nodes)])
+    rows.append([])
+    total_ratio = (our_total[1] / our_total[0]) / (their_total[1] / their_total[0])
+    rows.append(["all (total nodes / total time)", "", our_total[1], rate(our_total[1] / our_total[0]),
+                 rate(their_total[1] / their_total[0]), ratio(total_ratio), "", ""])
+    rows.append(["geomean of ratios", "", "", "", "", ratio(geometric_mean(ratios)), "", ""])
+    print_table(
+        f"Python perft loop (legal moves, play, recurse, take back; no bulk counting; best of {repeat})",
+        ["position", "depth", "nodes", "tarvik n/s", "python-chess n/s", "ratio", "tarvik/node", "python-chess/node"],
+        rows,
+    )
+    return geometric_mean(ratios), total_ratio
+
+
+# ---------------------------------------------------------------- native
+
+
+MOVE_COUNT = re.compile(r"^([a-h][1-8][a-h][1-8][a-z]?): (\d+)$")
+
+
+def parse_divide(lines, program):
+    counts, total = {}, None
+    for line in lines:
+        line = line.strip()
+        if match := MOVE_COUNT.match(line):
+            counts[match[1]] = int(match[2])
+        elif line.startswith("Nodes searched:"):
+            total = int(line.split(":")[1])
+    if total is None:
+        raise BenchFailure(f"{program} printed no 'Nodes searched' line")
+    return counts, total
+
+
+class Stockfish:
+    """A UCI engine process, kept for the whole run; its start-up is not timed."""
+
+    def __init__(self, path):
+        self.process = subprocess.Popen([path], stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True, bufsize=1)
+        self.send("uci")
+        self.name = next((line[8:] for line in self.read_until("uciok") if line.startswith("id name ")), path)
+
+    def send(self, line):
+        self.process.stdin.write(line + "\n")
+        self.process.stdin.flush()
+
+    def read_until(self, prefix):
+        lines = []
+        while True:
+            line = self.process.stdout.readline()
+            if not line:
+                raise BenchFailure(f"stockfish ended while we waited for {prefix!r}")
+            lines.append(line.rstrip("\n"))
+            if line.startswith(prefix):
+                return lines
+
+    def perft(self, fen, depth):
+        """(root-move counts, total, seconds from 'go perft' to its total)."""
+        self.send(f"position fen {fen}")
+        self.send("isready")
+        self.read_until("readyok")
+        start = time.perf_counter()
+        self.send(f"go perft {depth}")
+        lines = self.read_until("Nodes searched")
+        seconds = time.perf_counter() - start
+        counts, total = parse_divide(lines, "stockfish")
+        return counts, total, seconds
+
+    def peak_memory_kib(self):
+        with open(f"/proc/{self.process.pid}/status") as status:
+            for line in status:
+                if line.startswith("VmHWM:"):
+                    return int(line.split()[1])
+        return 0
+
+    def close(self):
+        self.send("quit")
+        try:
+            self.process.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            self.process.wait()
+
+
+def tarvik_perft(path, fen, depth):
+    """(root-move counts, total, search seconds, peak KiB, stack record sizes) from one run."""
+    result = subprocess.run([path, "--bulk", "--stats", fen, str(depth)], capture_output=True, text=True)
+    if result.returncode != 0:
+        raise BenchFailure(f"tarvik-perft failed on {fen} at depth {depth}: {result.stderr.strip()}")
+    counts, total = parse_divide(result.stdout.splitlines(), "tarvik-perft")
+    stats = dict(line.split(": ", 1) for line in result.stderr.splitlines() if ": " in line)
+    return counts, total, float(stats["Time (s)"]), int(stats["Peak memory (KiB)"]), stats["Stack records (bytes)"]
+
+
+def compare_divides(position, depth, ours, theirs):
+    our_counts, our_total = ours
+    their_counts, their_total = theirs
+    if our_total == their_total and our_counts == their_counts:
+        return
+    differing = sorted(
+        f"{move}: tarvik {our_counts.get(move)}, stockfish {their_counts.get(move)}"
+        for move in set(our_counts) | set(their_counts)
+        if our_counts.get(move) != their_counts.get(move)
+    )
+    raise BenchFailure(
+        f"perft of {position.name} ({position.fen}) at depth {depth} differs: "
+        f"tarvik {our_total}, stockfish {their_total}" + "".join(f"\n  {line}" for line in differing))
+
+
+def native(positions, perft_path, stockfish_path, repeat, depth_override=None):
+    engine = Stockfish(stockfish_path)
+    rows, ratios, peaks = [], [], []
+    sums = {"ours": [0.0, 0], "theirs": [0.0, 0]}
+    record_sizes = ""
+    try:
+        for position in positions:
+            depth = depth_override or position.native_depth
+            best_ours = best_theirs = math.inf
+            for _ in range(repeat):
+                counts, total, seconds, peak, record_sizes = tarvik_perft(perft_path, position.fen, depth)
+                best_ours = min(best_ours, seconds)
+                peaks.append(peak)
+                sf_counts, sf_total, sf_seconds = engine.perft(position.fen, depth)
+                best_theirs = min(best_theirs, sf_seconds)
+                compare_divides(position, depth, (counts, total), (sf_counts, sf_total))
+            ours_nps, theirs_nps = total / best_ours, total / best_theirs
+            ratios.append(ours_nps / theirs_nps)
+            sums["ours"][0] += best_ours
+            sums["ours"][1] += total
+            sums["theirs"][0] += best_theirs
+            sums["theirs"][1] += total
+            rows.append([position.name, depth, total, rate(ours_nps), rate(theirs_nps), ratio(ours_nps / theirs_nps),
+                         "yes"])
+        stockfish_peak = engine.peak_memory_kib()
+    finally:
+        engine.close()
+    total_ratio = (sums["ours"][1] / sums["ours"][0]) / (sums["theirs"][1] / sums["theirs"][0])
+    rows.append([])
+    rows.append(["all (total nodes / total time)", "", sums["ours"][1], rate(sums["ours"][1] / sums["ours"][0]),
+                 rate(sums["theirs"][1] / sums["theirs"][0]), ratio(total_ratio), ""])
+    rows.append(["geomean of ratios", "", "", "", "", ratio(geometric_mean(ratios)), ""])
+    print_table(
+        f"Native perft, bulk counting at the last ply: tarvik-perft vs {engine.name} 'go perft' (best of {repeat})",
+        ["position", "depth", "nodes", "tarvik n/s", "stockfish n/s", "tarvik/stockfish", "totals agree"],
+        rows,
+        notes=["tarvik-perft: its own clock around the search, process start-up excluded; stockfish: from",
+               "'go perft' sent to 'Nodes searched' read, engine already running. Root-move counts compared too."],
+    )
+    return geometric_mean(ratios), total_ratio, max(peaks), stockfish_peak, record_sizes
+
+
+# ---------------------------------------------------------------- memory
+
+
+def stack_bytes_per_move(library, moves):
+    result = subprocess.run([sys.executable, str(HERE / "stack_memory.py"), library, str(moves)],
+                            capture_output=True, text=True)
+    if result.returncode != 0:
+        raise BenchFailure(f"stack memory probe for {library} failed: {result.stderr.strip()}")
+    return float(result.stdout)
+
+
+def report_memory(moves, record_sizes, perft_peak_kib, stockfish_peak_kib):
+    ours, theirs = stack_bytes_per_move("tarvik", moves), stack_bytes_per_move("chess", moves)
+    sizes = dict(part.split() for part in record_sizes.split(", "))
+    record_total = sum(int(size) for size in sizes.values())
+    rows = [
+        ["bytes per applied move, tarvik", f"{ours:.1f}",
+         f"sizeof Move {sizes['Move']} + BoardState {sizes['BoardState']} = {record_total}; goal <= 128: "
+         + ("met" if ours <= 128 else "MISSED")],
+        ["bytes per applied move, python-chess", f"{theirs:.1f}", f"tarvik keeps {theirs / ours:.1f}x less"],
+        ["peak memory, tarvik-perft (bulk)", f"{perft_peak_kib} KiB", "VmHWM, largest over the native runs"],
+        ["peak memory, stockfish", f"{stockfish_peak_kib} KiB", "VmHWM; holds its hash table and network"],
+    ]
+    print_table(
+        f"Memory (stacks: resident-set growth after {moves} moves applied without popping, freed heap trimmed)",
+        ["measure", "value", "note"],
+        rows,
+    )
+    return ours
+
+
+# ---------------------------------------------------------------- main
+
+
+def find_stockfish(explicit):
+    if explicit:
+        return explicit
+    found = shutil.which("stockfish") or (Path("/usr/games/stockfish").exists() and "/usr/games/stockfish")
+    if not found:
+        raise BenchFailure("stockfish not found: install Debian's stockfish or pass --stockfish")
+    return found
+
+
+def find_perft(explicit):
+    if explicit:
+        candidates = [Path(explicit)]
+    else:
+        native_dir = Path(os.environ.get("TARVIK_NATIVE_DIR", REPO / "build" / "native"))
+        candidates = [native_dir / "tools" / "tarvik-perft", native_dir / "tarvik-perft"]
+    for path in candidates:
+        if path.is_file():
+            return str(path)
+    raise BenchFailure(f"{candidates[0]} not found: build the native tools (build_native in scripts/setup.sh)")
+
+
+@dataclass
+class Sizes:
+    random_positions: int
+    call_target: float  # seconds one timed loop of a Python call should take
+    repeat: int
+    python_depth: int | None  # None: each position's own depth
+    native_depth: int | None
+    stack_moves: int
+
+
+FULL = Sizes(random_positions=20, call_target=0.02, repeat=5, python_depth=None, native_depth=None,
+             stack_moves=500_000)
+QUICK = Sizes(random_positions=2, call_target=2e-4, repeat=1, python_depth=2, native_depth=3, stack_moves=20_000)
+
+
+def report_goals(api, python_perft_ratio, native_ratio, stack_bytes):
+    rows = [
+        ["legal_moves() vs list(board.legal_moves)", ratio(api["legal_moves"]), ">= 30x", api["legal_moves"] >= 30],
+        ["apply_move + pop vs push + pop", ratio(api["apply+pop"]), ">= 10x", api["apply+pop"] >= 10],
+        ["is_check()", ratio(api["is_check"]), ">= 20x", api["is_check"] >= 20],
+        ["Python perft loop, nodes/s", ratio(python_perft_ratio), ">= 10x", python_perft_ratio >= 10],
+        ["tarvik-perft --bulk vs stockfish, nodes/s", ratio(native_ratio), ">= 0.33x", native_ratio >= 1 / 3],
+        ["bytes per applied move on the stacks", f"{stack_bytes:.0f} B", "<= 128 B", stack_bytes <= 128],
+    ]
+    print_table("Goals (ratios are geometric means over the positions)", ["figure", "value", "goal", ""],
+                [row[:3] + ["met" if row[3] else "MISSED"] for row in rows])
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("--quick", action="store_true", help="tiny sizes: a smoke run of every table")
+    parser.add_argument("--perft", help="path of tarvik-perft")
+    parser.add_argument("--stockfish", help="path of stockfish")
+    parser.add_argument("--seed", type=int, default=2024, help="seed of the random middlegames")
+    options = parser.parse_args()
+    sizes = QUICK if options.quick else FULL
+
+    try:
+        perft_path = find_perft(options.perft)
+        stockfish_path = find_stockfish(options.stockfish)
+        positions = PERFT_SUITE + random_middlegames(sizes.random_positions, options.seed)
+        print(f"tarvik {Path(tarvik.__file__).name}, python-chess {chess.__version__}, "
+              f"Python {platform.python_version()} ({sys.executable}), {platform.machine()}, {os.cpu_count()} CPUs")
+        print(f"{len(PERFT_SUITE)} perft positions + {sizes.random_positions} random middlegames "
+              f"(seed {options.seed})")
+        if options.quick:
+            print("QUICK run: tiny sizes, the figures are not meaningful")
+        print()
+
+        api = report_python_api(positions, python_api(positions, sizes.call_target, sizes.repeat), sizes.repeat)
+        python_perft_ratio, _ = python_perft(PERFT_SUITE, sizes.repeat, sizes.python_depth)
+        native_ratio, _, perft_peak, stockfish_peak, record_sizes = native(
+            PERFT_SUITE, perft_path, stockfish_path, sizes.repeat, sizes.native_depth)
+        stack_bytes = report_memory(sizes.stack_moves, record_sizes, perft_peak, stockfish_peak)
+    except BenchFailure as failure:
+        print(f"\nBENCH FAILED: {failure}", file=sys.stderr)
+        return 1
+
+    report_goals(api, python_perft_ratio, native_ratio, stack_bytes)
+    print("All perft totals agree (tarvik-perft = stockfish; Python loop: tarvik = python-chess).")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

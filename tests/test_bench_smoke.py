@@ -1,0 +1,21 @@
+"""The benchmarks in their smallest form: every table runs and the perft totals agree."""
+
+import os
+import subprocess
+import sys
+from pathlib import Path
+
+import pytest
+
+REPO = Path(__file__).resolve().parents[1]
+
+
+def test_quick_bench_runs_and_totals_agree():
+    if "TARVIK_NATIVE_DIR" not in os.environ:
+        pytest.skip("TARVIK_NATIVE_DIR is not set: the test command builds tarvik-perft and sets it")
+    result = subprocess.run(
+        [sys.executable, str(REPO / "bench" / "bench.py"), "--quick"],
+        capture_output=True, text=True, timeout=120,
+    )
+    assert result.returncode == 0, result.stdout + result.stderr
+    assert "All perft totals agree" in result.stdout
