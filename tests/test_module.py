@@ -1,0 +1,100 @@
+"""The module object, its exported names and the three classes as the interpreter sees them."""
+
+import contextlib
+import gc
+import importlib
+import io
+import subprocess
+import sys
+import textwrap
+
+import pytest
+
+import tarvik
+
+BOARD_METHODS = """set_board get_pieces set_pieces_or set_pieces_xor pawn_moves knight_moves king_moves
+    bishop_moves rook_moves queen_moves pseudo_legal_moves _is_attacked is_check _castling_moves legal_moves
+    _reset_half_move_clock _check_castling_rights _remove_castling_rights apply_move is_checkmate is_stalemate
+    is_game_over _restore pop""".split()
+ARGUMENTS = {"get_pieces": ", piece_type", "set_pieces_or": ", piece_type, bitboard", "_is_attacked": ", square",
+             "set_pieces_xor": ", piece_type, bitboard", "_reset_half_move_clock": ", from_mask, to_mask",
+             "_remove_castling_rights": ", id", "apply_move": ", mov", "_restore": ", board_state"}
+
+
+def board_state_types():
+    return [o for o in gc.get_objects() if isinstance(o, type) and o.__qualname__ == "BoardState"]
+
+
+@pytest.fixture(scope="module")
+def board_state():
+    # The class comes into being the first time a BoardState argument is tested.
+    with pytest.raises(TypeError):
+        tarvik.Board()._restore(None)
+    [cls] = board_state_types()
+    return cls
+
+
+def test_exports(monkeypatch):
+    assert (tarvik.__all__, tarvik.__doc__) == (["Board", "Move", "hello_world"], "")
+    assert not hasattr(tarvik, "BoardState")
+    monkeypatch.delitem(sys.modules, "tarvik")
+    assert importlib.import_module("tarvik") is tarvik
+
+
+def test_hello_world_writes_to_the_process_standard_output(capfd):
+    with contextlib.redirect_stdout(io.StringIO()) as redirected:
+        assert tarvik.hello_world() is None
+    assert (redirected.getvalue(), capfd.readouterr().out) == ("", "Hello World!\n")
+    assert (tarvik.hello_world.__text_signature__, tarvik.hello_world.__doc__) == ("()", None)
+    with pytest.raises(TypeError, match=r"hello_world\(\) takes no arguments \(1 given\)"):
+        tarvik.hello_world(1)
+
+
+@pytest.mark.parametrize("name, signature", [
+    ("Board", "(starting_fen=None)"), ("Move", "(from_square, to_square, promotion=None)"), ("BoardState", None)])
+def test_class_surface(board_state, name, signature):
+    cls = board_state if name == "BoardState" else getattr(tarvik, name)
+    assert (cls.__module__, cls.__name__, cls.__qualname__, cls.__bases__) == ("builtins", name, name, (object,))
+    assert (cls.__doc__, cls.__text_signature__) == (None, signature)
+    assert (cls.__dictoffset__, cls.__weakrefoffset__) == (0, 0)  # no __dict__, no weak references
+    with pytest.raises(TypeError) as excinfo:
+        type("Sub", (cls,), {})
+    assert str(excinfo.value) == f"type 'builtins.{name}' is not an acceptable base type"
+
+
+def test_method_tables():
+    def members(cls, kind):
+        return [name for name, value in vars(cls).items() if type(value).__name__ == kind]
+
+    assert members(tarvik.Board, "method_descriptor") == BOARD_METHODS
+    for name in BOARD_METHODS:
+        method = getattr(tarvik.Board, name)
+        assert (method.__text_signature__, method.__doc__) == (f"($self{ARGUMENTS.get(name, '')})", None)
+    assert members(tarvik.Board, "getset_descriptor") == ["turn"]
+    assert members(tarvik.Move, "getset_descriptor") == ["to_square", "from_square", "promotion"]
+    assert members(tarvik.Move, "method_descriptor") == ["uci"]
+    assert (tarvik.Move.uci.__text_signature__, tarvik.Move.uci.__doc__) == ("($self)", None)
+
+
+def test_board_state_has_no_constructor(board_state):
+    with pytest.raises(TypeError) as excinfo:
+        board_state(1, x=2)
+    assert str(excinfo.value) == "No constructor defined for BoardState"
+    with pytest.raises(TypeError):
+        tarvik.Board()._restore(5)
+    assert board_state_types() == [board_state]  # built once
+
+
+def test_second_interpreter_cannot_import():
+    # The legacy configuration lets the interpreter load single-phase modules, so the
+    # refusal has to come from the module's own owning-interpreter check.
+    script = textwrap.dedent("""
+        import _interpreters, tarvik
+        failure = _interpreters.run_string(_interpreters.create("legacy"), "import tarvik")
+        print(failure.type.__name__, failure.msg, str(tarvik.Board()).count("P"), sep="\\n")
+    """)
+    result = subprocess.run([sys.executable, "-c", script], capture_output=True, text=True, timeout=60)
+    assert result.returncode == 0, result.stderr
+    kind, message, white_pawns = result.stdout.splitlines()
+    assert (kind, white_pawns) == ("ImportError", "8")
+    assert "sub-interpreters" in message.replace("subinterpreters", "sub-interpreters")
