@@ -83,12 +83,14 @@ void make_move(Position& position, const Move& move) {
         position.*promoted |= to_mask;
     } else if (castles) {
         // The rook stands beyond the king's target and lands on the square the king
-        // passed. A square that would lie off the board holds no rook to move.
+        // passed. Beyond the edge of the board there is no rook, so none moves.
         const bool king_side = to > from;
         const Bitboard rook_from = king_side ? to_mask << 1 : to_mask >> 2;
-        const Bitboard rook_to = king_side ? to_mask >> 1 : to_mask << 1;
-        position.rooks = (position.rooks & ~rook_from) | rook_to;
-        own = (own & ~rook_from) | rook_to;
+        if (rook_from) {
+            const Bitboard rook_to = king_side ? to_mask >> 1 : to_mask << 1;
+            position.rooks = (position.rooks & ~rook_from) | rook_to;
+            own = (own & ~rook_from) | rook_to;
+        }
     } else if (takes_en_passant) {
         // The pawn taken stands behind the target as the mover sees it (none off the board).
         const Bitboard taken = white ? to_mask >> 8 : to_mask << 8;
