@@ -435,6 +435,11 @@ def native(positions, perft_path, stockfish_path, repeat, depth_override=None):
     sums = {"ours": [0.0, 0], "theirs": [0.0, 0]}
     record_sizes = ""
     try:
+        # One untimed run each first: the first search of a session runs on a cold
+        # machine (caches, clock speed) and would handicap whichever goes first.
+        warm_up = positions[0]
+        tarvik_perft(perft_path, warm_up.fen, depth_override or warm_up.native_depth)
+        engine.perft(warm_up.fen, depth_override or warm_up.native_depth)
         for position in positions:
             depth = depth_override or position.native_depth
             best_ours = best_theirs = math.inf
