@@ -1,0 +1,45 @@
+"""The engine's fast move logic against the literal algorithm, on many generated positions.
+
+The native program tarvik-differential does the work: for each position it compares every
+generator, the attack and check tests, castling, legal moves and the game-end tests, failures
+and the board left behind included. It is built by the test command into TARVIK_NATIVE_DIR.
+"""
+
+import os
+import pathlib
+import re
+import subprocess
+
+import pytest
+
+POSITIONS_PER_SEED = 8000
+
+
+def differential_program():
+    directory = os.environ.get("TARVIK_NATIVE_DIR")
+    assert directory, "TARVIK_NATIVE_DIR is not set: run the tests with scripts/test.sh"
+    program = pathlib.Path(directory) / "tarvik-differential"
+    assert program.is_file(), f"{program} is missing: build with -DTARVIK_BUILD_TESTS=ON"
+    return program
+
+
+@pytest.mark.parametrize("seed", [1, 2, 3])
+def test_fast_paths_agree_with_the_literal_algorithm(seed):
+    result = subprocess.run(
+        [differential_program(), "--seed", str(seed), "--count", str(POSITIONS_PER_SEED)],
+        capture_output=True,
+        text=True,
+        timeout=300,
+    )
+    assert result.returncode == 0, result.stdout + result.stderr
+    summary = re.search(
+        rf"{POSITIONS_PER_SEED} positions, (\d+) comparisons, all equal; "
+        r"legal lists: (\d+) with moves, (\d+) failed; castling lists with moves: (\d+)",
+        result.stdout,
+    )
+    assert summary, result.stdout
+    comparisons, with_moves, failed, castling = map(int, summary.groups())
+    assert comparisons >= POSITIONS_PER_SEED * 256
+    # Agreement on failures alone would prove little: most positions must produce moves.
+    assert with_moves > 2 * failed
+    assert castling > POSITIONS_PER_SEED // 50
