@@ -23,6 +23,17 @@ enum CastlingLetter : std::uint8_t {
 inline constexpr std::uint8_t WHITE_LETTERS = WHITE_KING_SIDE | WHITE_QUEEN_SIDE;
 inline constexpr std::uint8_t BLACK_LETTERS = BLACK_KING_SIDE | BLACK_QUEEN_SIDE;
 
+// The CastlingLetter bit of K, Q, k or q; 0 for any other character.
+constexpr std::uint8_t castling_letter_bit(char32_t c) {
+    switch (c) {
+        case U'K': return WHITE_KING_SIDE;
+        case U'Q': return WHITE_QUEEN_SIDE;
+        case U'k': return BLACK_KING_SIDE;
+        case U'q': return BLACK_QUEEN_SIDE;
+        default: return 0;
+    }
+}
+
 // The castling text of a position. It only ever arises as the board's FEN castling
 // field with some of K, Q, k and q deleted (every occurrence of a letter at once),
 // or absent; so a position records which of the four letters the text still holds

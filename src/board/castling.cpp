@@ -24,17 +24,6 @@ constexpr Wing QUEEN_SIDE{0x0E, {4, 3, 2}, 0, 2};
 
 constexpr Square A1 = 0, H1 = 7, A8 = 56, H8 = 63;
 
-// The CastlingLetter bit of K, Q, k or q; 0 for any other character.
-std::uint8_t letter_bit(char32_t c) {
-    switch (c) {
-        case U'K': return WHITE_KING_SIDE;
-        case U'Q': return WHITE_QUEEN_SIDE;
-        case U'k': return BLACK_KING_SIDE;
-        case U'q': return BLACK_QUEEN_SIDE;
-        default: return 0;
-    }
-}
-
 void delete_letters(Position& position, std::uint8_t letters) {
     position.castling_rights.letters &= static_cast<std::uint8_t>(~letters);
 }
@@ -54,7 +43,7 @@ std::uint8_t corner_letter(Square square) {
 CastlingField read_castling_field(std::string_view text) {
     CastlingField field;
     for (const char32_t c : decode_utf8(text)) {
-        const std::uint8_t bit = letter_bit(c);
+        const std::uint8_t bit = castling_letter_bit(c);
         field.letters |= bit;
         if (is_uppercase(c)) field.white.push_back({c == U'K', bit});
         if (is_lowercase(c)) field.black.push_back({c == U'k', bit});
@@ -76,7 +65,7 @@ void remove_castling_rights(Position& position, char32_t id) {
     if (!position.castling_rights.present) fail("called `Option::unwrap()` on a `None` value");
     // The side to move's letter: upper case for White.
     const char32_t letter = position.turn ? (id == U'k' ? U'K' : U'Q') : id;
-    delete_letters(position, letter_bit(letter));
+    delete_letters(position, castling_letter_bit(letter));
 }
 
 bool update_castling_rights(Position& position, Square from, Square to, int distance) {

@@ -18,27 +18,17 @@ PyType_Slot slots[] = {
     {0, nullptr},
 };
 
-PyType_Spec spec{"builtins.BoardState", sizeof(Object<BoardState>), 0, Py_TPFLAGS_DEFAULT, slots};
+PyType_Spec type_spec{"builtins.BoardState", sizeof(Object<BoardState>), 0, Py_TPFLAGS_DEFAULT, slots};
 
 }  // namespace
 
 PyTypeObject* board_state_type() {
-    if (the_board_state_type == nullptr) the_board_state_type = create_type(spec);
+    if (the_board_state_type == nullptr) the_board_state_type = create_type(type_spec);
     return the_board_state_type;
 }
 
 bool to_board_state(PyObject* value, BoardState& out) {
-    PyTypeObject* type = board_state_type();
-    if (type == nullptr) return false;
-    if (!PyObject_TypeCheck(value, type)) {
-        cannot_convert(value, "BoardState");
-        return false;
-    }
-    Object<BoardState>* object = as_object<BoardState>(value);
-    Borrow borrow(object->access, Access::shared);
-    if (!borrow) return false;
-    out = object->record;
-    return true;
+    return copy_record(value, board_state_type(), "BoardState", out);
 }
 
 }  // namespace tarvik::module

@@ -220,12 +220,12 @@ PyType_Slot slots[] = {
     {0, nullptr},
 };
 
-PyType_Spec spec{"builtins.Board", sizeof(Object<tarvik::Board>), 0, Py_TPFLAGS_DEFAULT, slots};
+PyType_Spec type_spec{"builtins.Board", sizeof(Object<tarvik::Board>), 0, Py_TPFLAGS_DEFAULT, slots};
 
 }  // namespace
 
 PyTypeObject* board_type() {
-    if (the_board_type == nullptr && (the_board_type = create_type(spec)) != nullptr) {
+    if (the_board_type == nullptr && (the_board_type = create_type(type_spec)) != nullptr) {
         the_board_type->tp_vectorcall = board_vectorcall;
     }
     return the_board_type;

@@ -105,30 +105,18 @@ PyType_Slot slots[] = {
     {0, nullptr},
 };
 
-PyType_Spec spec{"builtins.Move", sizeof(Object<Move>), 0, Py_TPFLAGS_DEFAULT, slots};
+PyType_Spec type_spec{"builtins.Move", sizeof(Object<Move>), 0, Py_TPFLAGS_DEFAULT, slots};
 
 }  // namespace
 
 PyTypeObject* move_type() {
-    if (the_move_type == nullptr && (the_move_type = create_type(spec)) != nullptr) {
+    if (the_move_type == nullptr && (the_move_type = create_type(type_spec)) != nullptr) {
         the_move_type->tp_vectorcall = move_vectorcall;
     }
     return the_move_type;
 }
 
-bool to_move(PyObject* value, Move& out) {
-    PyTypeObject* type = move_type();
-    if (type == nullptr) return false;
-    if (!PyObject_TypeCheck(value, type)) {
-        cannot_convert(value, "Move");
-        return false;
-    }
-    Object<Move>* object = as_object<Move>(value);
-    Borrow borrow(object->access, Access::shared);
-    if (!borrow) return false;
-    out = object->record;
-    return true;
-}
+bool to_move(PyObject* value, Move& out) { return copy_record(value, move_type(), "Move", out); }
 
 PyObject* to_python(const Move& move) {
     PyTypeObject* type = move_type();

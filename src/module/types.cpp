@@ -2,8 +2,8 @@
 
 namespace tarvik::module {
 
-PyTypeObject* create_type(PyType_Spec& spec) {
-    PyObject* type = PyType_FromSpec(&spec);
+PyTypeObject* create_type(PyType_Spec& type_spec) {
+    PyObject* type = PyType_FromSpec(&type_spec);
     if (type == nullptr) return nullptr;
     // The stored documentation carries only the text signature, so __doc__ is None.
     if (PyObject_SetAttrString(type, "__doc__", Py_None) < 0) {

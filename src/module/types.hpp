@@ -18,9 +18,26 @@ bool to_board_state(PyObject* value, BoardState& out);
 using MoveParam = Param<Move, to_move>;
 using BoardStateParam = Param<BoardState, to_board_state>;
 
-// Creates a heap type from its specification; the qualified name "builtins.X"
+// Creates a heap type from its PyType_Spec; the qualified name "builtins.X"
 // makes Python report __module__ as builtins.
-PyTypeObject* create_type(PyType_Spec& spec);
+PyTypeObject* create_type(PyType_Spec& type_spec);
+
+// Copies the engine record out of an instance of `type` under shared access, so
+// later changes to the object do not reach the engine. Any other value raises
+// "'{type}' object cannot be converted to '{name}'".
+template <class Record>
+bool copy_record(PyObject* value, PyTypeObject* type, const char* name, Record& out) {
+    if (type == nullptr) return false;
+    if (!PyObject_TypeCheck(value, type)) {
+        cannot_convert(value, name);
+        return false;
+    }
+    Object<Record>* object = as_object<Record>(value);
+    Borrow borrow(object->access, Access::shared);
+    if (!borrow) return false;
+    out = object->record;
+    return true;
+}
 
 // A constructor binds and converts its arguments, builds the record (which may
 // fail inside the engine), and only then creates the Python object.

@@ -159,16 +159,6 @@ bool attacked_by_rules(Board& board, Square target) {
     return false;
 }
 
-std::uint8_t castling_letter_bit(char32_t c) {
-    switch (c) {
-        case U'K': return WHITE_KING_SIDE;
-        case U'Q': return WHITE_QUEEN_SIDE;
-        case U'k': return BLACK_KING_SIDE;
-        case U'q': return BLACK_QUEEN_SIDE;
-        default: return 0;
-    }
-}
-
 // The position's castling text: the board's FEN castling field without the letters
 // that moves have deleted since.
 std::u32string castling_text(const Board& board) {
