@@ -7,8 +7,9 @@
 namespace tarvik {
 
 // The castling moves, then every pseudo-legal move after which the mover's king
-// is not attacked. Each candidate is tried on a copy of the position, so the
-// board and its stacks are never touched, also when the call fails.
+// is not attacked (by the other side's pseudo-legal moves), in generation order.
+// Candidates are judged on the position alone or on copies of it, so the board
+// and its stacks are never touched, also when the call fails.
 void legal_moves(const Position& position, const CastlingField& field, MoveList& moves);
 
 bool is_checkmate(const Position& position, const CastlingField& field);

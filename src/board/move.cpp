@@ -6,13 +6,16 @@
 #include "text.hpp"
 
 namespace tarvik {
+namespace {
 
 std::string square_name(std::uint32_t square) {
-    // Every bit feeds the file letter, only the low byte the rank (255 is h32, 256 is a1).
+    // Every bit feeds the file letter, only the low byte the rank.
     std::string name(1, FILE_LETTERS[square % 8]);
     name += std::to_string((square % 256) / 8 + 1);
     return name;
 }
+
+}  // namespace
 
 std::string uci(const Move& move) {
     std::string text = square_name(move.from_square) + square_name(move.to_square);

@@ -18,8 +18,8 @@ struct Move {
     std::optional<char32_t> promotion;
 };
 
-// Square name by the UCI rule; squares off the board still get one (64 is a9).
-std::string square_name(std::uint32_t square);
+// The two square names and the promotion letter as stored. Squares off the board
+// still get a name by the same rule (64 is a9, 255 is h32, 256 is a1).
 std::string uci(const Move& move);
 
 // A list of moves in generation order. The first INLINE_CAPACITY moves live in the
@@ -37,7 +37,6 @@ public:
         if (size_ == capacity_) grow();
         std::construct_at(data_ + size_++, move);
     }
-    void clear() { size_ = 0; }
     void truncate(std::size_t size) { size_ = size; }
 
     std::size_t size() const { return size_; }
