@@ -5,8 +5,9 @@
 //   tarvik-perft [--bulk] [--stats] FEN DEPTH
 //
 // The FEN may be one quoted argument or its fields as separate arguments; the
-// last argument is the depth. --bulk counts the legal moves at the last ply
-// instead of playing them. --stats writes the search time, nodes per second,
+// last argument is the depth. The count is the engine's perft, which counts the
+// legal moves at the last ply instead of playing them; --bulk, which asked for
+// that when it was optional, is still accepted. --stats writes the search time, nodes per second,
 // the peak resident memory of the process and the sizes of the records a
 // board's undo stacks hold per applied move to standard error.
 #include <sys/resource.h>
@@ -24,28 +25,13 @@
 #include "board/fen.hpp"
 #include "board/legal.hpp"
 #include "board/move.hpp"
+#include "board/perft.hpp"
 
 namespace {
 
-using tarvik::CastlingField;
 using tarvik::Move;
 using tarvik::MoveList;
 using tarvik::Position;
-
-// Copy-make: every child is a fresh copy of its parent, so nothing has to be
-// taken back and the recursion needs no undo stack.
-std::uint64_t perft(const Position& position, const CastlingField& field, int depth, bool bulk) {
-    MoveList moves;
-    tarvik::legal_moves(position, field, moves);
-    if (bulk && depth == 1) return moves.size();
-    std::uint64_t nodes = 0;
-    for (const Move& move : moves) {
-        Position child = position;
-        tarvik::make_move(child, move);
-        nodes += depth == 1 ? 1 : perft(child, field, depth - 1, bulk);
-    }
-    return nodes;
-}
 
 // Peak resident memory in KiB. The kernel's own high-water mark of this program
 // comes first: ru_maxrss also keeps the peak of the process that was replaced
@@ -84,14 +70,13 @@ bool parse_depth(std::string_view text, int& depth) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    bool bulk = false;
     bool stats = false;
     std::string fen;
     std::string_view depth_text;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         if (arg == "--bulk") {
-            bulk = true;
+            continue;
         } else if (arg == "--stats") {
             stats = true;
         } else if (arg == "-h" || arg == "--help") {
@@ -117,12 +102,9 @@ int main(int argc, char** argv) {
             MoveList moves;
             tarvik::legal_moves(board.position, board.castling_field, moves);
             for (const Move& move : moves) {
-                std::uint64_t nodes = 1;
-                if (depth > 1) {
-                    Position child = board.position;
-                    tarvik::make_move(child, move);
-                    nodes = perft(child, board.castling_field, depth - 1, bulk);
-                }
+                Position child = board.position;
+                tarvik::make_move(child, move);
+                const std::uint64_t nodes = tarvik::perft(child, board.castling_field, unsigned(depth - 1));
                 std::printf("%s: %llu\n", tarvik::uci(move).c_str(), static_cast<unsigned long long>(nodes));
                 total += nodes;
             }
