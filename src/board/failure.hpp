@@ -5,12 +5,19 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace tarvik {
 
+// The message is kept as a string of its own: what() ends at the first NUL, and
+// messages quote input text, which may hold one.
 class InternalFailure : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    explicit InternalFailure(std::string message) : std::runtime_error(message), message_(std::move(message)) {}
+    const std::string& message() const { return message_; }
+
+private:
+    std::string message_;
 };
 
 [[noreturn]] inline void fail(const std::string& message) { throw InternalFailure(message); }

@@ -18,7 +18,7 @@ PyType_Slot slots[] = {
     {0, nullptr},
 };
 
-PyType_Spec type_spec{"builtins.BoardState", sizeof(Object<BoardState>), 0, Py_TPFLAGS_DEFAULT, slots};
+PyType_Spec type_spec{"builtins.BoardState", sizeof(Object<BoardState>), 0, Py_TPFLAGS_DEFAULT | Py_TPFLAGS_IMMUTABLETYPE, slots};
 
 }  // namespace
 
@@ -26,6 +26,8 @@ PyTypeObject* board_state_type() {
     if (the_board_state_type == nullptr) the_board_state_type = create_type(type_spec);
     return the_board_state_type;
 }
+
+void forget_board_state_type() { the_board_state_type = nullptr; }
 
 bool to_board_state(PyObject* value, BoardState& out) {
     return copy_record(value, board_state_type(), "BoardState", out);

@@ -220,7 +220,7 @@ PyType_Slot slots[] = {
     {0, nullptr},
 };
 
-PyType_Spec type_spec{"builtins.Board", sizeof(Object<tarvik::Board>), 0, Py_TPFLAGS_DEFAULT, slots};
+PyType_Spec type_spec{"builtins.Board", sizeof(Object<tarvik::Board>), 0, Py_TPFLAGS_DEFAULT | Py_TPFLAGS_IMMUTABLETYPE, slots};
 
 }  // namespace
 
@@ -230,5 +230,7 @@ PyTypeObject* board_type() {
     }
     return the_board_type;
 }
+
+void forget_board_type() { the_board_type = nullptr; }
 
 }  // namespace tarvik::module

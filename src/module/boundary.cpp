@@ -1,6 +1,5 @@
 #include "boundary.hpp"
 
-#include <cstring>
 #include <vector>
 
 namespace tarvik::module {
@@ -49,21 +48,25 @@ constexpr const char* PANIC_DOC =
     "Like SystemExit, it derives from BaseException, so that it typically propagates\n"
     "all the way through the stack and makes the interpreter exit.\n";
 
+// Created once per runtime, on first need, and kept for its lifetime.
+PyObject* the_panic_type = nullptr;
+
 PyObject* panic_exception_type() {
-    // Created once per process, on first need, and kept for its lifetime.
-    static PyObject* type = nullptr;
-    if (type == nullptr) {
-        type = PyErr_NewExceptionWithDoc("pyo3_runtime.PanicException", PANIC_DOC, PyExc_BaseException, nullptr);
+    if (the_panic_type == nullptr) {
+        the_panic_type =
+            PyErr_NewExceptionWithDoc("pyo3_runtime.PanicException", PANIC_DOC, PyExc_BaseException, nullptr);
     }
-    return type;
+    return the_panic_type;
 }
 
 }  // namespace
 
-void raise_panic(const char* message) {
+void forget_panic_type() { the_panic_type = nullptr; }
+
+void raise_panic(std::string_view message) {
     PyObject* type = panic_exception_type();
     if (type == nullptr) return;
-    PyObject* text = PyUnicode_DecodeUTF8(message, static_cast<Py_ssize_t>(std::strlen(message)), "replace");
+    PyObject* text = PyUnicode_DecodeUTF8(message.data(), static_cast<Py_ssize_t>(message.size()), "replace");
     if (text == nullptr) return;
     PyErr_SetObject(type, text);
     Py_DECREF(text);

@@ -14,6 +14,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <tuple>
 #include <type_traits>
 #include <utility>
@@ -93,8 +94,12 @@ void dealloc_object(PyObject* self) {
 // ---------------------------------------------------------------------------
 // Failures
 
-// Raises pyo3_runtime.PanicException(message), creating the class on first need.
-void raise_panic(const char* message);
+// Raises pyo3_runtime.PanicException(message), creating the class once per
+// runtime, on first need. The message is taken whole, NUL characters included.
+void raise_panic(std::string_view message);
+
+// Drops the class once its runtime has finalized (see forget_board_type).
+void forget_panic_type();
 
 // Runs an engine step. An internal failure becomes PanicException and exhausted
 // memory MemoryError; either way the function returns false.
@@ -104,7 +109,7 @@ bool run_engine(Step&& step) noexcept {
         std::forward<Step>(step)();
         return true;
     } catch (const InternalFailure& failure) {
-        raise_panic(failure.what());
+        raise_panic(failure.message());
     } catch (const std::bad_alloc&) {
         PyErr_NoMemory();
     } catch (const std::exception& error) {

@@ -1,5 +1,7 @@
 // Module initialisation: the owning interpreter, the cached module object, and
-// the names the module exports, in the order of __all__.
+// the names the module exports, in the order of __all__. All of it lives as long
+// as the runtime that imported the module, which a program embedding Python may
+// finalize and start again.
 #include <unistd.h>
 
 #include <atomic>
@@ -24,7 +26,7 @@ PyObject* hello_world(PyObject*, PyObject*) {
         const ssize_t written = write(STDOUT_FILENO, rest.data(), rest.size());
         if (written < 0) {
             if (errno == EINTR) continue;
-            raise_panic((std::string("failed printing to stdout: ") + std::strerror(errno)).c_str());
+            raise_panic(std::string("failed printing to stdout: ") + std::strerror(errno));
             return nullptr;
         }
         rest.remove_prefix(static_cast<std::size_t>(written));
@@ -55,11 +57,31 @@ bool export_name(PyObject* module, const char* name, PyObject* value) {
     return listed && PyObject_SetAttrString(module, name, value) == 0;
 }
 
+// Called by Py_FinalizeEx once the runtime is gone: everything the module kept
+// died with it, so the next runtime starts from nothing. No Python API may be
+// called here, so nothing is released, only forgotten.
+void forget_runtime() {
+    cached_module = nullptr;
+    forget_board_type();
+    forget_move_type();
+    forget_board_state_type();
+    forget_panic_type();
+    owning_interpreter.store(-1);
+}
+
 bool claim_interpreter() {
     const std::int64_t id = PyInterpreterState_GetID(PyInterpreterState_Get());
     if (id < 0) return false;
     std::int64_t expected = -1;
-    if (owning_interpreter.compare_exchange_strong(expected, id) || expected == id) return true;
+    if (owning_interpreter.compare_exchange_strong(expected, id)) {
+        // The first import of this runtime; the interpreter runs the exit
+        // functions once, so each runtime registers its own.
+        if (Py_AtExit(forget_runtime) == 0) return true;
+        owning_interpreter.store(-1);
+        PyErr_SetString(PyExc_ImportError, "tarvik could not register its clean-up at interpreter exit");
+        return false;
+    }
+    if (expected == id) return true;
     PyErr_SetString(PyExc_ImportError,
                     "tarvik does not support sub-interpreters: it is already loaded in another interpreter");
     return false;

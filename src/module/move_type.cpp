@@ -17,6 +17,8 @@ public:
         blocks_[count_++] = block;
         return true;
     }
+    // The blocks belonged to a runtime that has finalized: they are not ours to reuse or free.
+    void forget() { count_ = 0; }
 
 private:
     static constexpr std::size_t CAPACITY = 512;
@@ -26,10 +28,17 @@ private:
 
 FreeMoves free_moves;
 
-void move_dealloc(PyObject* self) {
-    PyTypeObject* type = Py_TYPE(self);
-    if (!free_moves.keep(self)) type->tp_free(self);
-    Py_DECREF(type);  // instances of heap types own a reference to their type
+// The type's allocator, for the constructor and for moves the engine returns alike.
+// Every block has the type's size and comes from the object allocator. The caller
+// constructs the record and its flag right away, so no zero-filling is needed.
+PyObject* move_alloc(PyTypeObject* type, Py_ssize_t) {
+    void* block = free_moves.take();
+    if (block == nullptr && (block = PyObject_Malloc(sizeof(Object<Move>))) == nullptr) return PyErr_NoMemory();
+    return PyObject_Init(static_cast<PyObject*>(block), type);
+}
+
+void move_free(void* block) {
+    if (!free_moves.keep(block)) PyObject_Free(block);
 }
 
 PyObject* move_vectorcall(PyObject* type, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) {
@@ -97,7 +106,9 @@ PyObject* move_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) { retur
 PyType_Slot slots[] = {
     {Py_tp_doc, const_cast<char*>("Move(from_square, to_square, promotion=None)\n--\n\n")},
     {Py_tp_new, reinterpret_cast<void*>(move_new)},
-    {Py_tp_dealloc, reinterpret_cast<void*>(move_dealloc)},
+    {Py_tp_alloc, reinterpret_cast<void*>(move_alloc)},
+    {Py_tp_free, reinterpret_cast<void*>(move_free)},
+    {Py_tp_dealloc, reinterpret_cast<void*>(dealloc_object<Move>)},
     {Py_tp_str, reinterpret_cast<void*>(uci_text)},
     {Py_tp_repr, reinterpret_cast<void*>(uci_text)},
     {Py_tp_methods, methods},
@@ -105,7 +116,7 @@ PyType_Slot slots[] = {
     {0, nullptr},
 };
 
-PyType_Spec type_spec{"builtins.Move", sizeof(Object<Move>), 0, Py_TPFLAGS_DEFAULT, slots};
+PyType_Spec type_spec{"builtins.Move", sizeof(Object<Move>), 0, Py_TPFLAGS_DEFAULT | Py_TPFLAGS_IMMUTABLETYPE, slots};
 
 }  // namespace
 
@@ -116,17 +127,18 @@ PyTypeObject* move_type() {
     return the_move_type;
 }
 
+void forget_move_type() {
+    the_move_type = nullptr;
+    free_moves.forget();
+}
+
 bool to_move(PyObject* value, Move& out) { return copy_record(value, move_type(), "Move", out); }
 
 PyObject* to_python(const Move& move) {
     PyTypeObject* type = move_type();
     if (type == nullptr) return nullptr;
-    // Every block has the type's size and comes from the object allocator, as the
-    // type's own tp_alloc and tp_free use it. The record and its flag are
-    // constructed right away, so no zero-filling is needed.
-    void* block = free_moves.take();
-    if (block == nullptr && (block = PyObject_Malloc(sizeof(Object<Move>))) == nullptr) return PyErr_NoMemory();
-    PyObject* self = PyObject_Init(static_cast<PyObject*>(block), type);
+    PyObject* self = move_alloc(type, 0);
+    if (self == nullptr) return nullptr;
     return emplace_record(self, Move(move));
 }
 

@@ -1,6 +1,6 @@
-// The three classes the module defines. Each is a heap type created once, on
-// first need, and kept for the life of the process; nullptr means the creation
-// failed and the Python error is set.
+// The three classes the module defines. Each is a heap type created once per
+// runtime, on first need; nullptr means the creation failed and the Python error
+// is set.
 #pragma once
 
 #include "../board/board.hpp"
@@ -12,6 +12,13 @@ PyTypeObject* board_type();
 PyTypeObject* move_type();
 PyTypeObject* board_state_type();
 
+// Drop the type objects (and the memory kept for Move objects) once the runtime
+// that made them has finalized: they died with it, and a program that starts a
+// new runtime must get new ones. No Python API may be called by then.
+void forget_board_type();
+void forget_move_type();
+void forget_board_state_type();
+
 // Engine records copied out of Python objects under shared access.
 bool to_move(PyObject* value, Move& out);
 bool to_board_state(PyObject* value, BoardState& out);
@@ -19,7 +26,9 @@ using MoveParam = Param<Move, to_move>;
 using BoardStateParam = Param<BoardState, to_board_state>;
 
 // Creates a heap type from its PyType_Spec; the qualified name "builtins.X"
-// makes Python report __module__ as builtins.
+// makes Python report __module__ as builtins. The specs ask for immutable types,
+// as CPython's own are: replacing __new__ or a method on the class would let
+// Python build an object whose record was never constructed.
 PyTypeObject* create_type(PyType_Spec& type_spec);
 
 // Copies the engine record out of an instance of `type` under shared access, so
