@@ -118,6 +118,9 @@ def test_reentrant_access(start, outer, inner, message):
     (lambda b: b.get_pieces("x"), "Invalid piece type: x"),
     (lambda b: b.set_pieces_or("W", 1), "Invalid piece type"),
     (lambda b: Board(""), "Invalid starting fen; got , with 1 parts"),
+    # Messages quote their input whole, NUL characters included.
+    (lambda b: Board("a\x00b"), "Invalid starting fen; got a\x00b, with 1 parts"),
+    (lambda b: b.get_pieces("\x00"), "Invalid piece type: \x00"),
 ])
 def test_internal_failure(start, call, message):
     with pytest.raises(PanicException) as excinfo:

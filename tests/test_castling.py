@@ -73,6 +73,7 @@ def test_removal_keeps_the_order_of_the_other_letters():
     (f"{HOME} w KQkq - 0 1", "a1a8", "Kk"),  # the captured rook takes its right along
     (f"{HOME} b KQkq - 0 1", "h8h1", "Qq"),
     ("4k3/8/8/8/8/8/1B6/4K3 w KQkq - 0 1", "b2h8", "KQq"),  # whatever moves onto the corner
+    ("R3k3/8/8/8/8/8/8/4K3 w q - 0 1", "a8a7", "q"),  # leaving the other side's corner takes nothing
 ])
 def test_apply_move_keeps_rights_by_the_rules(fen, move, left):
     assert rights(lambda: played(fen, move)) == left

@@ -64,6 +64,19 @@ def test_generation_order(method, fen, moves):
     assert observable(board) == before
 
 
+@pytest.mark.parametrize("fen, moves", [
+    ("4k3/8/8/8/p7/8/8/4K3 b - h2 0 1", "a4a3"),
+    ("4k3/8/8/8/7p/8/8/4K3 b - a4 0 1", "h4h3"),
+    ("4k3/8/8/7P/8/8/8/4K3 w - a7 0 1", "h5h6"),
+    ("4k3/8/8/P7/8/8/8/4K3 w - h5 0 1", "a5a6"),
+])
+def test_en_passant_never_wraps_round_the_edge(fen, moves):
+    board = tarvik.Board(fen)
+    assert ucis(board.pawn_moves()) == [moves]
+    board.turn = not board.turn
+    assert not board._is_attacked(chess.parse_square(fen.split()[3]))
+
+
 @pytest.mark.parametrize("fen", [KIWIPETE, KIWIPETE.replace(" w ", " b "),
                                  "r3k2r/1P4P1/8/2PpP3/1pPp4/8/p5p1/R3K2R w KQkq d6 0 1",
                                  "r3k2r/1P4P1/8/2P1P3/1pPpP3/8/p5p1/R3K2R b KQkq e3 0 1"])

@@ -4,8 +4,12 @@ import contextlib
 import gc
 import importlib
 import io
+import os
+import pathlib
+import shlex
 import subprocess
 import sys
+import sysconfig
 import textwrap
 
 import pytest
@@ -76,6 +80,18 @@ def test_method_tables():
     assert (tarvik.Move.uci.__text_signature__, tarvik.Move.uci.__doc__) == ("($self)", None)
 
 
+@pytest.mark.parametrize("name", ["Board", "Move", "BoardState"])
+def test_classes_are_immutable(board_state, name):
+    cls = board_state if name == "BoardState" else getattr(tarvik, name)
+    for attribute in ("__new__", "uci", "brand_new"):
+        with pytest.raises(TypeError) as excinfo:
+            setattr(cls, attribute, staticmethod(lambda *args: object.__new__(cls)))
+        assert str(excinfo.value) == f"cannot set '{attribute}' attribute of immutable type 'builtins.{name}'"
+    with pytest.raises(TypeError, match="is not safe"):
+        object.__new__(cls)  # no instance without its record
+    assert str(tarvik.Board.__new__(tarvik.Board)) == str(tarvik.Board())
+
+
 def test_board_state_has_no_constructor(board_state):
     with pytest.raises(TypeError) as excinfo:
         board_state(1, x=2)
@@ -98,3 +114,34 @@ def test_second_interpreter_cannot_import():
     kind, message, white_pawns = result.stdout.splitlines()
     assert (kind, white_pawns) == ("ImportError", "8")
     assert "sub-interpreters" in message.replace("subinterpreters", "sub-interpreters")
+
+
+def test_a_restarted_runtime_imports_a_fresh_module(tmp_path):
+    # An application that embeds Python may finalize the runtime and start it again;
+    # each runtime must get a module of its own, with classes and errors that work.
+    config = sysconfig.get_config_vars()
+    program = tmp_path / "restart-runtime"
+    source = pathlib.Path(__file__).parent / "native" / "restart_runtime.cpp"
+    subprocess.run([*shlex.split(os.environ.get("CXX", "c++")), str(source), "-o", str(program),
+                    f"-I{sysconfig.get_path('include')}", f"-L{config['LIBDIR']}", f"-Wl,-rpath,{config['LIBDIR']}",
+                    f"-lpython{config['LDVERSION']}"], check=True)
+    script = textwrap.dedent("""
+        import sys, tarvik
+        board = tarvik.Board()
+        assert [move.uci() for move in board.legal_moves()][:2] == ["h2h3", "g2g3"]
+        try:
+            board.pop()
+        except BaseException as error:
+            assert (type(error).__name__, error.args) == ("PanicException", ("called `Option::unwrap()` on a `None` value",))
+        try:
+            board._restore(None)
+        except TypeError as error:
+            assert "BoardState" in str(error)
+        del sys.modules["tarvik"]
+        import tarvik as again
+        assert again is tarvik and tarvik.__all__ == ["Board", "Move", "hello_world"]
+        print("fresh", flush=True)
+    """)
+    environment = dict(os.environ, PYTHONPATH=str(pathlib.Path(tarvik.__file__).parent))
+    result = subprocess.run([program, script, "3"], capture_output=True, text=True, timeout=120, env=environment)
+    assert (result.returncode, result.stdout, result.stderr) == (0, "fresh\n" * 3, "")

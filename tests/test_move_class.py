@@ -1,5 +1,9 @@
 """The Move class: construction, attributes, UCI text and identity."""
 
+import subprocess
+import sys
+import textwrap
+
 import pytest
 
 from conftest import ucis
@@ -56,6 +60,7 @@ def test_construction_errors(args, kind, message):
 
 @pytest.mark.parametrize("attribute, value, kind, message", [
     ("from_square", -1, OverflowError, INTERPRETERS),
+    ("from_square", "e2", TypeError, "argument 'from_square': "),  # each setter names its own attribute
     ("to_square", "e4", TypeError, "argument 'to_square': "),
     ("promotion", 5, TypeError, "argument 'promotion': 'int' object cannot be converted to 'PyString'"),
     ("promotion", "qq", ValueError, LENGTH),
@@ -90,3 +95,23 @@ def test_moves_cross_the_boundary_as_copies(start):
     played.to_square = 20  # too late to change what was played
     popped = start.pop()
     assert popped is not played and popped.uci() == "e2e4"
+
+
+def test_many_moves_alive_at_once_are_freed_and_made_again():
+    # Freed Move objects are kept for reuse up to a limit; crossing it many times
+    # over must neither crash nor hand out a wrong move. A crash must not end the
+    # test run, hence the child process.
+    script = textwrap.dedent("""
+        import tarvik
+        board = tarvik.Board("r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1")
+        expected = [move.uci() for move in board.legal_moves()]
+        for size in (100, 600, 3000, 600):
+            alive = [board.legal_moves() for _ in range(size // len(expected) + 1)]
+            assert all([move.uci() for move in moves] == expected for moves in alive)
+            del alive
+            for _ in range(200):
+                assert [move.uci() for move in board.legal_moves()] == expected
+        print("ok")
+    """)
+    result = subprocess.run([sys.executable, "-c", script], capture_output=True, text=True, timeout=120)
+    assert (result.returncode, result.stdout, result.stderr) == (0, "ok\n", "")

@@ -64,6 +64,15 @@ def test_turn_assignment(start, value):
     assert start.turn is True and start.get_pieces("P") == START_SETS["p"] ^ bitboard("a2")
 
 
+def test_turn_keeps_its_value_when_the_truth_value_fails(start):
+    def fail():
+        raise ZeroDivisionError("no truth")
+
+    with pytest.raises(ZeroDivisionError, match="no truth"):
+        start.turn = numpy_like_bool("bool_", False, fail)
+    assert start.turn is True and observable(start) == observable(Board())
+
+
 @pytest.mark.parametrize("value, type_name", [
     (1, "int"), (None, "NoneType"), (numpy.int64(1), "int64"), (numpy_like_bool("bool", True, module="numpyx"), "bool")])
 def test_turn_rejects_other_types(start, value, type_name):

@@ -1,0 +1,145 @@
+"""Nothing leaks: every method, on its success and on its error paths, called many times.
+
+Two counts must stay flat: the interpreter's allocated blocks (Python objects, the
+moves and lists a call returns, exceptions) and the bytes held by the C allocator
+(the engine's records, stacks and texts, which the interpreter does not count). The
+objects passed as arguments must keep their reference counts.
+"""
+
+import ctypes
+import ctypes.util
+import gc
+import sys
+
+import pytest
+
+from tarvik import Board, Move
+
+KIWIPETE = "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1"
+NO_BLACK_KING = "8/8/8/8/8/8/8/4K3 w - - 0 1"
+CALLS = 2000
+
+
+class Index:
+    def __init__(self, value):
+        self.value = value
+
+    def __index__(self):
+        return self.value()
+
+
+class MallInfo2(ctypes.Structure):
+    _fields_ = [(name, ctypes.c_size_t) for name in
+                "arena ordblks smblks hblks hblkhd usmblks fsmblks uordblks fordblks keepcost".split()]
+
+
+def c_heap_bytes():
+    """Bytes in use in the C allocator's heap, or None where it cannot tell (a sanitizer's allocator)."""
+    libc = ctypes.CDLL(ctypes.util.find_library("c"))
+    if not hasattr(libc, "mallinfo2"):
+        return None
+    libc.mallinfo2.restype = MallInfo2
+    info = libc.mallinfo2()
+    return info.uordblks + info.hblkhd or None
+
+
+def board_state():
+    # The class is reachable only as the type _restore demands.
+    with pytest.raises(TypeError):
+        Board()._restore(None)
+    return next(o for o in gc.get_objects() if isinstance(o, type) and o.__qualname__ == "BoardState")
+
+
+def reentrant_index(board):
+    return Index(lambda: board.get_pieces("p"))
+
+
+KIWI = Board(KIWIPETE)
+E2E4 = Move(12, 28)
+BAD = Move(20, 28)  # no piece on e3
+PROMOTION = Move(52, 60, "Q")  # an upper-case letter is no promotion
+
+# (label, function, arguments); each call makes its own board where it changes one.
+CASES = [
+    ("Board()", Board, ()),
+    ("Board(fen)", Board, (KIWIPETE,)),
+    ("Board(short fen)", Board, ("8/8 w - -",)),
+    ("Board(bad letter)", Board, ("x7/8/8/8/8/8/8/8 w - - 0 1",)),
+    ("Board(5)", Board, (5,)),
+    ("Board(surrogate)", Board, ("\ud800",)),
+    ("Board(a, b)", Board, ("a", "b")),
+    ("str", str, (KIWI,)),
+    ("repr", repr, (KIWI,)),
+    ("turn get", lambda b: b.turn, (KIWI,)),
+    ("turn set", lambda v: setattr(Board(), "turn", v), (False,)),
+    ("turn set 1", lambda v: setattr(Board(), "turn", v), (1,)),
+    ("turn del", lambda: delattr(Board(), "turn"), ()),
+    ("set_board", lambda: Board().set_board(), ()),
+    ("get_pieces", KIWI.get_pieces, ("a",)),
+    ("get_pieces x", KIWI.get_pieces, ("x",)),
+    ("get_pieces pp", KIWI.get_pieces, ("pp",)),
+    ("get_pieces 5", KIWI.get_pieces, (5,)),
+    ("get_pieces()", KIWI.get_pieces, ()),
+    ("set_pieces_or", lambda *a: Board().set_pieces_or(*a), ("N", 1 << 27)),
+    ("set_pieces_or W", lambda *a: Board().set_pieces_or(*a), ("W", 1)),
+    ("set_pieces_or -1", lambda *a: Board().set_pieces_or(*a), ("P", -1)),
+    ("set_pieces_xor", lambda *a: Board().set_pieces_xor(*a), ("P", 1 << 8)),
+    ("set_pieces_xor reentrant", lambda: (b := Board()).set_pieces_xor("P", reentrant_index(b)), ()),
+    *[(name, getattr(KIWI, name), ()) for name in (
+        "pawn_moves", "knight_moves", "king_moves", "bishop_moves", "rook_moves", "queen_moves",
+        "pseudo_legal_moves", "is_check", "_castling_moves", "legal_moves", "_check_castling_rights",
+        "is_checkmate", "is_stalemate", "is_game_over")],
+    *[(f"{name} failing", getattr(Board(NO_BLACK_KING), name), ()) for name in (
+        "pseudo_legal_moves", "is_check", "legal_moves", "is_stalemate")],
+    ("king_moves failing", Board("8/8/8/8/8/8/8/8 w - - 0 1").king_moves, ()),
+    ("_is_attacked", KIWI._is_attacked, (44,)),
+    ("_is_attacked 256", KIWI._is_attacked, (256,)),
+    ("_is_attacked failing", Board(NO_BLACK_KING)._is_attacked, (3,)),
+    ("_reset_half_move_clock", KIWI._reset_half_move_clock, (1 << 12, 0)),
+    ("_reset_half_move_clock float", KIWI._reset_half_move_clock, (0, 1.0)),
+    ("_remove_castling_rights", lambda i: Board()._remove_castling_rights(i), ("k",)),
+    ("_remove_castling_rights x", lambda i: Board()._remove_castling_rights(i), ("x",)),
+    ("apply_move", lambda m: Board().apply_move(m), (E2E4,)),
+    ("apply_move + pop", lambda m: ((b := Board()).apply_move(m), b.pop()), (E2E4,)),
+    ("apply_move no piece", lambda m: Board().apply_move(m), (BAD,)),
+    ("apply_move promotion", lambda m: Board("4k3/4P3/8/8/8/8/8/4K3 w - - 0 1").apply_move(m), (PROMOTION,)),
+    ("apply_move 5", lambda m: Board().apply_move(m), (5,)),
+    ("apply_move keyword", lambda m: Board().apply_move(mov=m, x=1), (E2E4,)),
+    ("pop empty", lambda: Board().pop(), ()),
+    ("_restore None", KIWI._restore, (None,)),
+    ("BoardState()", lambda: board_state()(), ()),
+    ("Move", Move, (12, 28, "q")),
+    ("Move -1", Move, (-1, 28)),
+    ("Move qq", Move, (12, 28, "qq")),
+    ("Move()", Move, ()),
+    ("Move uci", E2E4.uci, ()),
+    ("Move attributes", lambda m: (m.from_square, m.to_square, m.promotion, str(m)), (PROMOTION,)),
+    ("Move set", lambda m: setattr(Move(1, 2), "promotion", m), ("q",)),
+    ("Move set e2", lambda m: setattr(Move(1, 2), "from_square", m), ("e2",)),
+]
+
+
+def call_quietly(function, arguments):
+    try:
+        function(*arguments)
+    except BaseException:  # noqa: BLE001 - failures are the paths under test
+        pass
+
+
+@pytest.mark.parametrize("label, function, arguments", CASES, ids=[case[0] for case in CASES])
+def test_calls_leave_memory_flat(label, function, arguments):
+    if sys.getallocatedblocks() == 0:
+        pytest.skip("the interpreter's own allocator is off (PYTHONMALLOC=malloc), so there are no blocks to count")
+    for _ in range(100):  # caches, free lists and interned texts settle first
+        call_quietly(function, arguments)
+    references = [sys.getrefcount(argument) for argument in arguments]
+    gc.collect()
+    blocks, heap = sys.getallocatedblocks(), c_heap_bytes()
+    for _ in range(CALLS):
+        call_quietly(function, arguments)
+    gc.collect()
+    assert sys.getallocatedblocks() - blocks < CALLS // 20
+    if heap is not None:
+        assert c_heap_bytes() - heap < 32 * CALLS  # a leaked board or stack entry per call is far more
+    assert [sys.getrefcount(argument) for argument in arguments] == references
+
