@@ -1,0 +1,281 @@
+"""A seeded random fuzzer of the whole Python API.
+
+    python tests/fuzz/api_fuzz.py [--seed N] [--calls N] [--seconds S]
+
+It calls every method and attribute of Board and Move, the constructors and
+BoardState, with arguments that are mostly well typed and often not: garbage of
+every type, wrong counts and keywords, integers whose __index__ runs Python code
+that calls back into the same board (or raises), numpy-like booleans, broken
+boards made by raw piece-set edits. Every call must return or raise one of the
+documented exception types; anything else ends the run with the seed and the call
+that did it, so the failure can be replayed. It stops after --calls calls or
+--seconds seconds, whichever comes first, and prints how many calls it made.
+Run under the sanitizer build (.ci/sanitize), a memory error ends it too.
+"""
+
+import argparse
+import inspect
+import random
+import sys
+import time
+
+import tarvik
+
+FENS = [
+    "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
+    "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
+    "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1",
+    "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1",
+    "rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ - 1 8",
+    "4k3/8/8/2pPp3/8/8/8/4K3 w - e6 0 1",
+    "7k/5Q2/6K1/8/8/8/8/8 b - - 0 1",
+    "8/8/8/8/8/8/8/8 w - - 0 1",
+    "4k3/8/8/8/8/8/8/4K3 b KQkq a9 4294967295 4294967295",
+    "r3k2r/8/8/8/8/8/8/R3K2R w KQkqQK\u00d6 - 99 50",
+]
+TEXTS = ["", "-", "e2e4", "e7e8q", "a1a1", "h9h9", "Nf3", "O-O", "0-0-0", "exd6", "e8=Q+", "Qxf7#", "e4!?",
+         "\x00", "\ud800", "\U0001f600", "w", "KQkq", "9p/8/8/8/8/8/8/8 w - - 0 1", "x" * 300, " " * 7]
+LETTERS = "prnbqkwaPRNBQKWAxX\u00d6\x00"
+DOCUMENTED = (TypeError, ValueError, OverflowError, UnicodeEncodeError, RuntimeError, AttributeError)
+
+
+class FuzzError(Exception):
+    """Raised on purpose by the fuzzer's own callbacks; passing through is fine."""
+
+
+def panic_type():
+    try:
+        tarvik.Board().pop()
+    except BaseException as error:  # noqa: BLE001
+        return type(error)
+
+
+def board_state_type():
+    import gc
+
+    try:
+        tarvik.Board()._restore(None)
+    except TypeError:
+        pass
+    return next(o for o in gc.get_objects() if isinstance(o, type) and o.__qualname__ == "BoardState")
+
+
+class Fuzzer:
+    def __init__(self, seed):
+        self.random = random.Random(seed)
+        self.boards = [tarvik.Board(fen) for fen in FENS]
+        self.moves = [tarvik.Move(12, 28), tarvik.Move(52, 60, "q")]
+        self.calls = 0
+        self.depth = 0  # of calls made from inside a callback
+
+    # ---------------------------------------------------------- values
+
+    def integer(self, bits=64):
+        r = self.random
+        return r.choice([0, 1, r.randrange(64), r.randrange(256), r.randrange(1 << bits), -1, -r.randrange(1 << 40),
+                         1 << bits, 1 << 31, (1 << 31) - 1, 1 << 32, 2**200, True])
+
+    def callback_index(self):
+        """An integer whose __index__ runs Python code: a call on a random board, then a value or an error."""
+        fuzzer, value, raises = self, int(self.integer()), self.random.random() < 0.2
+
+        class Index:
+            def __index__(self):
+                fuzzer.nested_call()
+                if raises:
+                    raise FuzzError("from __index__")
+                return value
+
+        return Index()
+
+    def numpy_like_bool(self):
+        fuzzer, value, raises = self, self.random.random() < 0.5, self.random.random() < 0.3
+
+        def __bool__(self):
+            fuzzer.nested_call()
+            if raises:
+                raise FuzzError("from __bool__")
+            return value
+
+        return type(self.random.choice(["bool_", "bool"]), (), {"__module__": "numpy", "__bool__": __bool__})()
+
+    def garbage(self):
+        r = self.random
+        return r.choice([None, 1.5, b"e2e4", [], {}, object(), self.integer(), r.choice(TEXTS), r.choice(LETTERS),
+                         self.callback_index(), self.numpy_like_bool(), r.choice(self.boards), r.choice(self.moves),
+                         tarvik.Board, tarvik.Move])
+
+    def move(self):
+        r = self.random
+        if r.random() < 0.5:
+            board = r.choice(self.boards)
+            try:
+                listed = board.pseudo_legal_moves()
+            except BaseException:  # noqa: BLE001 - a broken board may not list moves
+                listed = []
+            if listed:
+                return r.choice(listed)
+        promotion = r.choice([None, None, "q", "n", "Q", "k", "\U0001f600"])
+        return tarvik.Move(r.randrange(70), r.randrange(70), promotion)
+
+    def text(self):
+        r = self.random
+        if r.random() < 0.4:
+            fen = r.choice(FENS)
+            cut = r.randrange(len(fen) + 1)
+            return fen[:cut] + r.choice(["", r.choice(LETTERS), " ", "9", "/"]) + fen[cut + 1:]
+        if r.random() < 0.5:
+            board = r.choice(self.boards)
+            try:
+                move = r.choice(board.legal_moves())
+                return r.choice([move.uci(), board.san(move)]) if hasattr(board, "san") else move.uci()
+            except BaseException:  # noqa: BLE001
+                pass
+        return r.choice(TEXTS)
+
+    def argument(self, name):
+        """A value for a parameter, chosen by its name: usually of the right type, often not."""
+        r = self.random
+        if r.random() < 0.15:
+            return self.garbage()
+        if name in ("piece_type", "id", "promotion"):
+            return r.choice(LETTERS) if r.random() < 0.9 else r.choice(["", "pp", "\ud800", None])
+        if name in ("bitboard", "from_mask", "to_mask"):
+            return self.integer() if r.random() < 0.9 else self.callback_index()
+        if name in ("square", "from_square", "to_square"):
+            return r.choice([r.randrange(64), r.randrange(300), -1, 1 << 32, self.callback_index()])
+        if name == "mov" or name == "move":
+            return self.move()
+        if name == "board_state":
+            return r.choice([None, self.boards[0], self.move()])
+        if name == "depth":
+            return r.choice([0, 1, 2, 2, 3, -1, 1 << 32, 1 << 64])  # deep searches only off the legal range
+        if name == "count":
+            return r.choice([0, 1, 2, 3, 5, -1, 1 << 40])
+        return self.text()
+
+    # ---------------------------------------------------------- calls
+
+    def arguments(self, function, skip_self):
+        """Positional and keyword arguments for a builtin, from its text signature, now and then malformed."""
+        r = self.random
+        try:
+            parameters = list(inspect.signature(function).parameters)
+        except (ValueError, TypeError):
+            parameters = []
+        if skip_self and parameters[:1] == ["self"]:
+            parameters = parameters[1:]
+        values = [(name, self.argument(name)) for name in parameters]
+        if values and r.random() < 0.1:
+            values.pop(r.randrange(len(values)))  # a missing argument
+        if r.random() < 0.05:
+            values.append(("extra", self.garbage()))  # one too many
+        positional = r.randrange(len(values) + 1)
+        args = [value for _, value in values[:positional]]
+        kwargs = dict(values[positional:])
+        return args, kwargs
+
+    def board(self):
+        r = self.random
+        if r.random() < 0.05:
+            self.boards[r.randrange(len(self.boards))] = tarvik.Board(r.choice(FENS))
+        return r.choice(self.boards)
+
+    def one_call(self):
+        """One random call; returns a description of it."""
+        r = self.random
+        kind = r.random()
+        if kind < 0.70:
+            board = self.board()
+            name = r.choice(BOARD_METHODS)
+            method = getattr(board, name)
+            args, kwargs = self.arguments(method, skip_self=True)
+            self.invoke(f"Board.{name}", method, args, kwargs)
+        elif kind < 0.78:
+            board = self.board()
+            value = r.choice([True, False, self.numpy_like_bool(), self.garbage()])
+            self.invoke("Board.turn =", setattr, [board, "turn", value], {})
+        elif kind < 0.80:
+            self.invoke("Board.turn", getattr, [self.board(), "turn"], {})
+        elif kind < 0.83:
+            self.invoke("str(Board)", r.choice([str, repr]), [self.board()], {})
+        elif kind < 0.88:
+            args, kwargs = self.arguments(tarvik.Board, skip_self=False)
+            board = self.invoke("Board()", tarvik.Board, args, kwargs)
+            if isinstance(board, tarvik.Board) and len(self.boards) < 40:
+                self.boards.append(board)
+        elif kind < 0.94:
+            move = r.choice(self.moves)
+            attribute = r.choice(["from_square", "to_square", "promotion"])
+            if r.random() < 0.5:
+                self.invoke(f"Move.{attribute} =", setattr, [move, attribute, self.argument(attribute)], {})
+            else:
+                self.invoke("Move.uci", r.choice([move.uci, lambda: str(move), lambda: move.promotion]), [], {})
+        elif kind < 0.97:
+            args, kwargs = self.arguments(tarvik.Move, skip_self=False)
+            move = self.invoke("Move()", tarvik.Move, args, kwargs)
+            if isinstance(move, tarvik.Move):
+                self.moves[r.randrange(len(self.moves))] = move
+        elif kind < 0.98:
+            self.invoke("BoardState()", BOARD_STATE, [self.garbage()], {})
+        else:
+            self.break_board()
+
+    def break_board(self):
+        """Raw piece-set edits that no game makes: pieces of no colour, two kings, squares in two sets."""
+        r = self.random
+        board = self.board()
+        for _ in range(r.randrange(1, 4)):
+            rule = r.choice(["set_pieces_or", "set_pieces_xor"])
+            letter = r.choice("PRNBQKprnbqk")
+            self.invoke(f"Board.{rule}", getattr(board, rule), [letter, 1 << r.randrange(64)], {})
+
+    def nested_call(self):
+        """A call made from inside a conversion; deeper nesting is cut off."""
+        if self.depth >= 2:
+            return
+        self.depth += 1
+        try:
+            self.one_call()
+        finally:
+            self.depth -= 1
+
+    def invoke(self, label, function, args, kwargs):
+        self.calls += 1
+        try:
+            return function(*args, **kwargs)
+        except (*DOCUMENTED, PANIC, FuzzError) as error:
+            if self.depth:  # an error inside a callback goes on up, as it would in a program
+                raise
+            return error
+        except BaseException as error:
+            raise AssertionError(
+                f"call {self.calls} ({label}, args {args!r}, kwargs {kwargs!r}) raised an undocumented "
+                f"{type(error).__name__}: {error}") from error
+
+
+PANIC = panic_type()
+BOARD_STATE = board_state_type()
+BOARD_METHODS = [name for name, value in vars(tarvik.Board).items() if type(value).__name__ == "method_descriptor"]
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("--seed", type=int, default=1)
+    parser.add_argument("--calls", type=int, default=100_000)
+    parser.add_argument("--seconds", type=float, default=float("inf"))
+    options = parser.parse_args()
+    fuzzer = Fuzzer(options.seed)
+    deadline = time.monotonic() + options.seconds
+    try:
+        while fuzzer.calls < options.calls and time.monotonic() < deadline:
+            fuzzer.one_call()
+    except AssertionError as failure:
+        print(f"api_fuzz seed {options.seed}: FAILED: {failure}", file=sys.stderr)
+        return 1
+    print(f"api_fuzz seed {options.seed}: {fuzzer.calls} calls, every one returned or raised a documented exception")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
