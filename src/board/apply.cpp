@@ -1,25 +1,11 @@
 #include "apply.hpp"
 
-#include <array>
-
 #include "castling.hpp"
 #include "failure.hpp"
+#include "pieces.hpp"
 
 namespace tarvik {
 namespace {
-
-// The piece-type sets in the order a square's piece is looked for, matching
-// PIECE_LETTERS: pawn, rook, knight, bishop, queen, king.
-constexpr std::array<Bitboard Position::*, 6> PIECE_SETS{
-    &Position::pawns, &Position::rooks, &Position::knights, &Position::bishops, &Position::queens, &Position::kings};
-constexpr int NO_PIECE = -1;
-
-int piece_on(const Position& position, Bitboard square) {
-    for (int piece = 0; piece < 6; ++piece) {
-        if (position.*PIECE_SETS[piece] & square) return piece;
-    }
-    return NO_PIECE;
-}
 
 // The set a promotion letter puts the new piece into, or nullptr.
 Bitboard Position::*promotion_set(char32_t letter) {
@@ -36,6 +22,14 @@ Bitboard Position::*promotion_set(char32_t letter) {
 
 bool reset_half_move_clock(const Position& position, Bitboard from_mask, Bitboard to_mask) {
     return (position.pawns & own_pieces(position) & from_mask) || (enemy_pieces(position) & to_mask);
+}
+
+bool takes_en_passant(const Position& position, const Move& move) {
+    if (move.from_square >= 64 || move.to_square >= 64) return false;
+    const Bitboard target = SQUARE_MASKS[move.to_square];
+    return (position.pawns & own_pieces(position) & SQUARE_MASKS[move.from_square]) &&
+           position.en_passant == move.to_square && FILE_OF[move.from_square] != FILE_OF[move.to_square] &&
+           !(occupied(position) & target);
 }
 
 void make_move(Position& position, const Move& move) {

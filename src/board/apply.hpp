@@ -11,6 +11,10 @@ namespace tarvik {
 // from-square, or a piece of the other side on a to-square.
 bool reset_half_move_clock(const Position& position, Bitboard from_mask, Bitboard to_mask);
 
+// Whether a move takes en passant by the rules of chess: a pawn of the side to
+// move stepping diagonally onto the empty en-passant square.
+bool takes_en_passant(const Position& position, const Move& move);
+
 // Changes the position by one move and hands the turn over. It trusts the move:
 // neither legality nor the mover's colour is checked. A move it cannot carry out
 // (a square off the board, no piece to move, an unknown promotion letter) fails

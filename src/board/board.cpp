@@ -4,7 +4,7 @@
 
 namespace tarvik {
 
-std::string board_text(const Position& position) {
+std::array<char, 64> square_symbols(const Position& position) {
     const std::array<Bitboard, 6> piece_sets{position.pawns,   position.rooks,  position.knights,
                                              position.bishops, position.queens, position.kings};
     std::array<char, 64> cells;
@@ -18,6 +18,11 @@ std::string board_text(const Position& position) {
             bitboard_squares(piece_sets[piece] & colour, [&](Square square) { cells[square] = letter; });
         }
     }
+    return cells;
+}
+
+std::string board_text(const Position& position) {
+    const std::array<char, 64> cells = square_symbols(position);
     std::string text;
     text.reserve(127);
     for (int rank = 7; rank >= 0; --rank) {

@@ -2,6 +2,7 @@
 // owns a position together with its FEN text and the two undo stacks.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -52,6 +53,7 @@ struct CastlingEntry {
 
 // The board's FEN castling field, read once when the FEN is parsed.
 struct CastlingField {
+    std::string text;                  // the field as the FEN gives it
     std::vector<CastlingEntry> white;  // in the order of the text
     std::vector<CastlingEntry> black;
     std::uint8_t letters = 0;          // the CastlingLetter bits the text holds
@@ -93,8 +95,12 @@ struct Board {
     std::vector<BoardState> history;  // history[i]: the position before move_stack[i]
 };
 
-// The position as eight lines of eight symbols, rank 8 first: a piece letter
-// (upper case for White) or '.' for an empty square.
+// What each square shows, a1 first: a piece letter (upper case for White) or '.'.
+// A square in several piece sets shows the last of P R N B Q K, a square in both
+// colours the black letter, and a square of a piece set in no colour '.'.
+std::array<char, 64> square_symbols(const Position& position);
+
+// The position as eight lines of eight symbols, rank 8 first.
 std::string board_text(const Position& position);
 
 }  // namespace tarvik

@@ -38,10 +38,24 @@ std::uint8_t corner_letter(Square square) {
     }
 }
 
+// Whether play has left a selected character of the field standing.
+bool entry_alive(const Position& position, const CastlingEntry& entry) {
+    return !entry.deletable || (position.castling_rights.letters & entry.deletable);
+}
+
+// Whether the side's king and the wing's rook stand on their home squares.
+bool at_home(const Position& position, bool white, const Wing& wing) {
+    const Square base = white ? 0 : 56;
+    const Bitboard own = colour_pieces(position, white);
+    return (position.kings & own & SQUARE_MASKS[base + KING_FROM]) &&
+           (position.rooks & own & SQUARE_MASKS[base + wing.rook]);
+}
+
 }  // namespace
 
 CastlingField read_castling_field(std::string_view text) {
     CastlingField field;
+    field.text = text;
     for (const char32_t c : decode_utf8(text)) {
         const std::uint8_t bit = castling_letter_bit(c);
         field.letters |= bit;
@@ -49,6 +63,32 @@ CastlingField read_castling_field(std::string_view text) {
         if (is_lowercase(c)) field.black.push_back({c == U'k', bit});
     }
     return field;
+}
+
+std::optional<std::string> castling_text(const Position& position, const CastlingField& field) {
+    if (!position.castling_rights.present) return std::nullopt;
+    // K, Q, k and q are single bytes in UTF-8, never part of another character.
+    std::string text;
+    for (const char c : field.text) {
+        const std::uint8_t bit = castling_letter_bit(char32_t(static_cast<unsigned char>(c)));
+        if (!bit || (position.castling_rights.letters & bit)) text += c;
+    }
+    return text;
+}
+
+std::uint8_t castling_wings(const Position& position, const CastlingField& field) {
+    if (!position.castling_rights.present) return 0;
+    std::uint8_t wings = 0;
+    for (const bool white : {true, false}) {
+        for (const CastlingEntry& entry : white ? field.white : field.black) {
+            if (!entry_alive(position, entry) || !at_home(position, white, entry.king_side ? KING_SIDE : QUEEN_SIDE)) {
+                continue;
+            }
+            wings |= entry.king_side ? (white ? WHITE_KING_SIDE : BLACK_KING_SIDE)
+                                     : (white ? WHITE_QUEEN_SIDE : BLACK_QUEEN_SIDE);
+        }
+    }
+    return wings;
 }
 
 bool check_castling_rights(const Position& position) {
@@ -86,7 +126,6 @@ void castling_moves(const Position& position, const CastlingField& field, MoveLi
     if (!position.castling_rights.present) return;
     const bool white = position.turn;
     const Square base = white ? 0 : 56;
-    const Bitboard own = own_pieces(position);
     const Bitboard occupancy = occupied(position);
     // Both wings test the king's square, and a letter may repeat: remember answers
     // by file.
@@ -97,11 +136,9 @@ void castling_moves(const Position& position, const CastlingField& field, MoveLi
         return *known;
     };
     for (const CastlingEntry& entry : white ? field.white : field.black) {
-        if (entry.deletable && !(position.castling_rights.letters & entry.deletable)) continue;
         const Wing& wing = entry.king_side ? KING_SIDE : QUEEN_SIDE;
-        if (occupancy & (wing.must_be_empty << base)) continue;
-        if (!(position.kings & own & SQUARE_MASKS[base + KING_FROM]) ||
-            !(position.rooks & own & SQUARE_MASKS[base + wing.rook])) {
+        if (!entry_alive(position, entry) || (occupancy & (wing.must_be_empty << base)) ||
+            !at_home(position, white, wing)) {
             continue;
         }
         if (!attacked(wing.path[0]) && !attacked(wing.path[1]) && !attacked(wing.path[2])) {

@@ -1,6 +1,8 @@
 // Castling: the rights text, how moves shrink it, and the castling moves it allows.
 #pragma once
 
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "board.hpp"
@@ -10,6 +12,16 @@ namespace tarvik {
 
 // Reads a FEN castling field (any text but "-").
 CastlingField read_castling_field(std::string_view text);
+
+// The rights text as it stands: the FEN field with the letters play has deleted
+// taken out; absent when the rights are.
+std::optional<std::string> castling_text(const Position& position, const CastlingField& field);
+
+// The wings each side may still castle to by its rights, as CastlingLetter bits
+// (K for White's king side, and so on): a character of the field selects the wing
+// and play has not deleted it, and the side's king and that rook stand at home.
+// Positions that differ only in rights no move could ever use are the same here.
+std::uint8_t castling_wings(const Position& position, const CastlingField& field);
 
 // Whether the side to move still holds one of its letters (K or Q for White, k or q
 // for Black).

@@ -1,6 +1,9 @@
 #include "fen.hpp"
 
+#include <array>
 #include <cstdint>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "castling.hpp"
@@ -100,6 +103,33 @@ void set_board(Board& board) {
     position.castling_rights = {};
     position.en_passant.reset();
     parse_fen(board);
+}
+
+std::string to_fen(const Board& board) {
+    const Position& position = board.position;
+    const std::array<char, 64> symbols = square_symbols(position);
+    std::string fen;
+    for (int rank = 7; rank >= 0; --rank) {
+        int empty = 0;
+        for (int file = 0; file < 8; ++file) {
+            const char symbol = symbols[rank * 8 + file];
+            if (symbol == '.') {
+                ++empty;
+                continue;
+            }
+            if (empty) fen += char('0' + std::exchange(empty, 0));
+            fen += symbol;
+        }
+        if (empty) fen += char('0' + empty);
+        if (rank) fen += '/';
+    }
+    fen += position.turn ? " w " : " b ";
+    const std::optional<std::string> castling = castling_text(position, board.castling_field);
+    fen += castling && !castling->empty() ? *castling : "-";
+    fen += ' ';
+    fen += position.en_passant ? square_name(*position.en_passant) : "-";
+    fen += ' ' + std::to_string(position.half_move_clock) + ' ' + std::to_string(position.full_move_number);
+    return fen;
 }
 
 }  // namespace tarvik

@@ -1,5 +1,6 @@
-// Positions from FEN text. The parse is lenient: only the number of fields, the
-// squares the placement reaches and the piece letters can fail.
+// Positions from FEN text and FEN text from positions. The parse is lenient: only
+// the number of fields, the squares the placement reaches and the piece letters
+// can fail.
 #pragma once
 
 #include <string>
@@ -16,5 +17,10 @@ Board board_from_fen(std::string fen);
 
 // Puts the board back in the position of its own FEN; the stacks stay as they are.
 void set_board(Board& board);
+
+// The current position as FEN: each square as the text form shows it, the side to
+// move, the castling text ("-" when absent or empty), the en-passant square's name
+// ("-" when there is none) and both clocks as stored.
+std::string to_fen(const Board& board);
 
 }  // namespace tarvik

@@ -1,5 +1,6 @@
 #include "legal.hpp"
 
+#include <algorithm>
 #include <optional>
 
 #include "apply.hpp"
@@ -135,6 +136,12 @@ void legal_moves(const Position& position, const CastlingField& field, MoveList&
         if (safety ? is_legal(position, *safety, move) : !leaves_king_attacked(position, move)) moves[kept++] = move;
     }
     moves.truncate(kept);
+}
+
+bool is_legal_move(const Position& position, const CastlingField& field, const Move& move) {
+    MoveList moves;
+    legal_moves(position, field, moves);
+    return std::find(moves.begin(), moves.end(), move) != moves.end();
 }
 
 bool is_checkmate(const Position& position, const CastlingField& field) {

@@ -12,6 +12,9 @@ namespace tarvik {
 // and its stacks are never touched, also when the call fails.
 void legal_moves(const Position& position, const CastlingField& field, MoveList& moves);
 
+// Whether a move with the same squares and promotion is among the legal moves.
+bool is_legal_move(const Position& position, const CastlingField& field, const Move& move);
+
 bool is_checkmate(const Position& position, const CastlingField& field);
 bool is_stalemate(const Position& position, const CastlingField& field);
 bool is_game_over(const Position& position, const CastlingField& field);

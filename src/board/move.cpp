@@ -6,21 +6,34 @@
 #include "text.hpp"
 
 namespace tarvik {
-namespace {
 
 std::string square_name(std::uint32_t square) {
-    // Every bit feeds the file letter, only the low byte the rank.
     std::string name(1, FILE_LETTERS[square % 8]);
     name += std::to_string((square % 256) / 8 + 1);
     return name;
 }
 
-}  // namespace
-
 std::string uci(const Move& move) {
     std::string text = square_name(move.from_square) + square_name(move.to_square);
     if (move.promotion) append_utf8(text, *move.promotion);
     return text;
+}
+
+std::optional<Move> parse_uci(std::string_view text) {
+    const auto square = [text](std::size_t at) -> std::optional<std::uint32_t> {
+        const char file = text[at], rank = text[at + 1];
+        if (file < 'a' || file > 'h' || rank < '1' || rank > '8') return std::nullopt;
+        return std::uint32_t((rank - '1') * 8 + (file - 'a'));
+    };
+    if (text.size() != 4 && text.size() != 5) return std::nullopt;
+    const std::optional<std::uint32_t> from = square(0), to = square(2);
+    if (!from || !to) return std::nullopt;
+    Move move{*from, *to};
+    if (text.size() == 5) {
+        if (std::string_view("qrbn").find(text[4]) == std::string_view::npos) return std::nullopt;
+        move.promotion = char32_t(text[4]);
+    }
+    return move;
 }
 
 void MoveList::grow() {

@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace tarvik {
 
@@ -16,11 +17,21 @@ struct Move {
     std::uint32_t from_square = 0;
     std::uint32_t to_square = 0;
     std::optional<char32_t> promotion;
+
+    friend bool operator==(const Move&, const Move&) = default;
 };
 
-// The two square names and the promotion letter as stored. Squares off the board
-// still get a name by the same rule (64 is a9, 255 is h32, 256 is a1).
+// The file letter of s mod 8 and the rank number of the low byte of s: the usual
+// name on the board, and a name by the same rule off it (64 is a9, 255 is h32,
+// 256 is a1 again).
+std::string square_name(std::uint32_t square);
+
+// The two square names and the promotion letter as stored.
 std::string uci(const Move& move);
+
+// The move UCI text names: two squares a1..h8 and an optional promotion letter q,
+// r, b or n; nothing for any other text.
+std::optional<Move> parse_uci(std::string_view text);
 
 // A list of moves in generation order. The first INLINE_CAPACITY moves live in the
 // object itself, so generating moves allocates nothing in positions that can arise

@@ -2,9 +2,26 @@
 // parsing); the XOR rule moves them (applying a move). Neither checks consistency.
 #pragma once
 
+#include <array>
+
 #include "board.hpp"
 
 namespace tarvik {
+
+// The piece-type sets in the order a square's piece is looked for, matching
+// PIECE_LETTERS: pawn, rook, knight, bishop, queen, king.
+inline constexpr std::array<Bitboard Position::*, 6> PIECE_SETS{
+    &Position::pawns, &Position::rooks, &Position::knights, &Position::bishops, &Position::queens, &Position::kings};
+inline constexpr int NO_PIECE = -1;
+
+// The index into PIECE_SETS of the first set that holds the square, or NO_PIECE.
+// Colour plays no part, and on a broken board the first set wins.
+inline int piece_on(const Position& position, Bitboard square) {
+    for (int piece = 0; piece < 6; ++piece) {
+        if (position.*PIECE_SETS[piece] & square) return piece;
+    }
+    return NO_PIECE;
+}
 
 // The piece-type set named by P, R, N, B, Q or K in either case; nullptr for any
 // other character.

@@ -1,0 +1,27 @@
+// Draws by the rules beside stalemate: repetition, the fifty- and seventy-five-move
+// rules and insufficient material.
+#pragma once
+
+#include "board.hpp"
+
+namespace tarvik {
+
+// Whether the current position has occurred `count` times (itself included; true
+// for a count of 1 or less). Earlier positions are those the history holds, back
+// to the last irreversible move (a capture, a pawn move, or one that took castling
+// rights away). Positions are the same when their pieces, side to move, usable
+// castling wings and en-passant square, counted only while a legal capture there
+// exists, are the same.
+bool is_repetition(const Board& board, long long count);
+
+// Whether the half-move clock has reached `half_moves` and the side to move has a
+// legal move: a mate on the last move of the count ends the game first.
+bool is_clock_draw(const Position& position, const CastlingField& field, std::uint32_t half_moves);
+
+// Whether neither side can mate, whatever the other plays: a side with no pawn,
+// rook or queen that has at most a lone knight (and the other side nothing but
+// its king and queens), or only bishops on squares of one colour (and no pawn or
+// knight on the board), or nothing but its king.
+bool is_insufficient_material(const Position& position);
+
+}  // namespace tarvik

@@ -1,0 +1,128 @@
+#include "serialize.hpp"
+
+#include <cstdint>
+#include <optional>
+
+#include "failure.hpp"
+
+namespace tarvik {
+namespace {
+
+// Fixed-width little-endian fields behind a version byte: the move count, the
+// position, then each move with the position before it.
+constexpr std::uint8_t VERSION = 1;
+
+class Writer {
+public:
+    void byte(std::uint8_t value) { bytes_ += char(value); }
+    void word(std::uint64_t value, int size) {
+        for (int i = 0; i < size; ++i) byte(std::uint8_t(value >> (8 * i)));
+    }
+    void position(const Position& p) {
+        for (const Bitboard set : {p.pawns, p.rooks, p.knights, p.bishops, p.queens, p.kings, p.white_pieces,
+                                   p.black_pieces}) {
+            word(set, 8);
+        }
+        word(p.half_move_clock, 4);
+        word(p.full_move_number, 4);
+        byte(p.en_passant.has_value());
+        byte(p.en_passant.value_or(0));
+        byte(p.turn);
+        byte(p.castling_rights.present);
+        byte(p.castling_rights.letters);
+    }
+    void move(const Move& m) {
+        word(m.from_square, 4);
+        word(m.to_square, 4);
+        byte(m.promotion.has_value());
+        word(m.promotion.value_or(0), 4);
+    }
+    std::string take() { return std::move(bytes_); }
+
+private:
+    std::string bytes_;
+};
+
+// Every read checks what it reads; the first bad field rejects the whole state.
+class Reader {
+public:
+    explicit Reader(std::string_view bytes) : rest_(bytes) {}
+    bool done() const { return rest_.empty(); }
+    std::uint64_t word(int size) {
+        if (rest_.size() < std::size_t(size)) invalid();
+        std::uint64_t value = 0;
+        for (int i = 0; i < size; ++i) value |= std::uint64_t(std::uint8_t(rest_[std::size_t(i)])) << (8 * i);
+        rest_.remove_prefix(std::size_t(size));
+        return value;
+    }
+    bool flag() {
+        const std::uint64_t value = word(1);
+        if (value > 1) invalid();
+        return value == 1;
+    }
+    Position position() {
+        Position p;
+        for (Bitboard* set : {&p.pawns, &p.rooks, &p.knights, &p.bishops, &p.queens, &p.kings, &p.white_pieces,
+                              &p.black_pieces}) {
+            *set = word(8);
+        }
+        p.half_move_clock = std::uint32_t(word(4));
+        p.full_move_number = std::uint32_t(word(4));
+        const bool en_passant = flag();
+        const auto square = std::uint8_t(word(1));
+        if (en_passant) p.en_passant = square;
+        p.turn = flag();
+        p.castling_rights.present = flag();
+        p.castling_rights.letters = std::uint8_t(word(1));
+        if (p.castling_rights.letters & ~(WHITE_LETTERS | BLACK_LETTERS)) invalid();
+        return p;
+    }
+    Move move() {
+        Move m{std::uint32_t(word(4)), std::uint32_t(word(4))};
+        const bool promotes = flag();
+        const auto letter = char32_t(word(4));
+        // A promotion is one Unicode scalar value, as a Move holds it.
+        if (letter > 0x10FFFF || (letter >= 0xD800 && letter <= 0xDFFF)) invalid();
+        if (promotes) m.promotion = letter;
+        return m;
+    }
+    [[noreturn]] static void invalid() { reject("invalid Board state"); }
+
+private:
+    std::string_view rest_;
+};
+
+}  // namespace
+
+std::string serialize_game(const Board& board) {
+    Writer writer;
+    writer.byte(VERSION);
+    writer.word(board.move_stack.size(), 4);
+    writer.position(board.position);
+    for (std::size_t i = 0; i < board.move_stack.size(); ++i) {
+        writer.move(board.move_stack[i]);
+        writer.position(board.history[i]);
+    }
+    return writer.take();
+}
+
+void deserialize_game(Board& board, std::string_view bytes) {
+    Reader reader(bytes);
+    if (reader.word(1) != VERSION) Reader::invalid();
+    const std::uint64_t moves = reader.word(4);
+    // Each move takes 90 bytes: a count that the bytes cannot hold is rejected
+    // before anything is allocated for it.
+    if (moves > bytes.size() / 90) Reader::invalid();
+    Board game;
+    game.position = reader.position();
+    for (std::uint64_t i = 0; i < moves; ++i) {
+        game.move_stack.push_back(reader.move());
+        game.history.push_back(reader.position());
+    }
+    if (!reader.done()) Reader::invalid();
+    board.position = game.position;
+    board.move_stack = std::move(game.move_stack);
+    board.history = std::move(game.history);
+}
+
+}  // namespace tarvik
