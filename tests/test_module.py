@@ -23,6 +23,12 @@ BOARD_METHODS = """set_board get_pieces set_pieces_or set_pieces_xor pawn_moves 
 ARGUMENTS = {"get_pieces": ", piece_type", "set_pieces_or": ", piece_type, bitboard", "_is_attacked": ", square",
              "set_pieces_xor": ", piece_type, bitboard", "_reset_half_move_clock": ", from_mask, to_mask",
              "_remove_castling_rights": ", id", "apply_move": ", mov", "_restore": ", board_state"}
+# Beyond the core, after it and with docstrings of their own.
+NEW_BOARD_METHODS = {
+    "to_fen": "", "copy": "", "is_legal": ", move", "push_uci": ", uci", "san": ", move", "parse_san": ", san",
+    "push_san": ", san", "zobrist_hash": "", "is_repetition": ", count=3", "is_fifty_moves": "",
+    "is_seventyfive_moves": "", "is_fivefold_repetition": "", "is_insufficient_material": "", "perft": ", depth",
+    "__copy__": "", "__deepcopy__": ", memo", "__reduce__": "", "__setstate__": ", state"}
 
 
 def board_state_types():
@@ -70,14 +76,18 @@ def test_method_tables():
     def members(cls, kind):
         return [name for name, value in vars(cls).items() if type(value).__name__ == kind]
 
-    assert members(tarvik.Board, "method_descriptor") == BOARD_METHODS
+    assert members(tarvik.Board, "method_descriptor") == BOARD_METHODS + list(NEW_BOARD_METHODS)
     for name in BOARD_METHODS:
         method = getattr(tarvik.Board, name)
         assert (method.__text_signature__, method.__doc__) == (f"($self{ARGUMENTS.get(name, '')})", None)
+    for name, arguments in NEW_BOARD_METHODS.items():
+        method = getattr(tarvik.Board, name)
+        assert method.__text_signature__ == f"($self{arguments})" and len(method.__doc__) > 10, name
     assert members(tarvik.Board, "getset_descriptor") == ["turn"]
     assert members(tarvik.Move, "getset_descriptor") == ["to_square", "from_square", "promotion"]
-    assert members(tarvik.Move, "method_descriptor") == ["uci"]
+    assert members(tarvik.Move, "method_descriptor") == ["uci", "__reduce__"]
     assert (tarvik.Move.uci.__text_signature__, tarvik.Move.uci.__doc__) == ("($self)", None)
+    assert tarvik.Move.from_uci.__text_signature__ == "($type, uci)" and "ValueError" in tarvik.Move.from_uci.__doc__
 
 
 @pytest.mark.parametrize("name", ["Board", "Move", "BoardState"])

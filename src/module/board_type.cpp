@@ -4,10 +4,16 @@
 #include "../board/apply.hpp"
 #include "../board/attacks.hpp"
 #include "../board/castling.hpp"
+#include "../board/draws.hpp"
 #include "../board/fen.hpp"
 #include "../board/legal.hpp"
 #include "../board/movegen.hpp"
+#include "../board/notation.hpp"
+#include "../board/perft.hpp"
 #include "../board/pieces.hpp"
+#include "../board/serialize.hpp"
+#include "../board/zobrist.hpp"
+#include "board_docs.hpp"
 #include "types.hpp"
 
 namespace tarvik::module {
@@ -31,11 +37,11 @@ PyObject* board_call(PyObject* self, Body&& body) {
     return call_method<tarvik::Board, kind>(self, no_arguments, nullptr, 0, nullptr, std::forward<Body>(body));
 }
 
-PyObject* board_vectorcall(PyObject* type, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) {
+// The class cannot be subclassed, so the new object is always a plain Board.
+PyObject* board_vectorcall(PyObject*, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) {
     static constexpr const char* parameters[] = {"starting_fen"};
     static constexpr Signature signature{"Board.__new__", parameters, 0};
-    return construct<tarvik::Board, OptionalTextParam>(
-        reinterpret_cast<PyTypeObject*>(type), signature, args, PyVectorcall_NARGS(nargsf), kwnames,
+    return call_function<OptionalTextParam>(signature, args, PyVectorcall_NARGS(nargsf), kwnames,
         [](std::optional<std::string> fen) { return board_from_fen(fen ? std::move(*fen) : std::string(DEFAULT_FEN)); });
 }
 
@@ -161,6 +167,117 @@ PyObject* pop_method(PyObject* self, PyObject*) {
     return board_call<Access::exclusive>(self, [](tarvik::Board& board) { return pop(board); });
 }
 
+// ---- beyond the core: text in and out, copies, hashing, draws and perft
+
+PyObject* to_fen_method(PyObject* self, PyObject*) {
+    return board_call<Access::shared>(self, [](tarvik::Board& board) { return to_fen(board); });
+}
+
+PyObject* copy_method(PyObject* self, PyObject*) {
+    return board_call<Access::shared>(self, [](tarvik::Board& board) { return tarvik::Board(board); });
+}
+
+PyObject* deepcopy_method(PyObject* self, Arguments args, Py_ssize_t nargs, PyObject* kwnames) {
+    static constexpr const char* parameters[] = {"memo"};
+    static constexpr Signature signature{"Board.__deepcopy__", parameters, 1};
+    // A board holds no Python objects, so the memo has nothing to share.
+    return board_call<Access::shared, AnyParam>(self, signature, args, nargs, kwnames,
+        [](tarvik::Board& board, PyObject*) { return tarvik::Board(board); });
+}
+
+PyObject* is_legal_method(PyObject* self, Arguments args, Py_ssize_t nargs, PyObject* kwnames) {
+    static constexpr const char* parameters[] = {"move"};
+    static constexpr Signature signature{"Board.is_legal", parameters, 1};
+    return board_call<Access::shared, MoveParam>(self, signature, args, nargs, kwnames,
+        [](tarvik::Board& board, const Move& move) { return is_legal_move(board.position, board.castling_field, move); });
+}
+
+PyObject* push_uci_method(PyObject* self, Arguments args, Py_ssize_t nargs, PyObject* kwnames) {
+    static constexpr const char* parameters[] = {"uci"};
+    static constexpr Signature signature{"Board.push_uci", parameters, 1};
+    return board_call<Access::exclusive, TextParam>(self, signature, args, nargs, kwnames,
+        [](tarvik::Board& board, const std::string& text) {
+            const Move move = legal_move_from_uci(board, text);
+            apply_move(board, move);
+            return move;
+        });
+}
+
+PyObject* san_method(PyObject* self, Arguments args, Py_ssize_t nargs, PyObject* kwnames) {
+    static constexpr const char* parameters[] = {"move"};
+    static constexpr Signature signature{"Board.san", parameters, 1};
+    return board_call<Access::shared, MoveParam>(self, signature, args, nargs, kwnames,
+        [](tarvik::Board& board, const Move& move) { return san(board, move); });
+}
+
+PyObject* parse_san_method(PyObject* self, Arguments args, Py_ssize_t nargs, PyObject* kwnames) {
+    static constexpr const char* parameters[] = {"san"};
+    static constexpr Signature signature{"Board.parse_san", parameters, 1};
+    return board_call<Access::shared, TextParam>(self, signature, args, nargs, kwnames,
+        [](tarvik::Board& board, const std::string& text) { return legal_move_from_san(board, text); });
+}
+
+PyObject* push_san_method(PyObject* self, Arguments args, Py_ssize_t nargs, PyObject* kwnames) {
+    static constexpr const char* parameters[] = {"san"};
+    static constexpr Signature signature{"Board.push_san", parameters, 1};
+    return board_call<Access::exclusive, TextParam>(self, signature, args, nargs, kwnames,
+        [](tarvik::Board& board, const std::string& text) {
+            const Move move = legal_move_from_san(board, text);
+            apply_move(board, move);
+            return move;
+        });
+}
+
+PyObject* zobrist_hash_method(PyObject* self, PyObject*) {
+    return board_call<Access::shared>(self, [](tarvik::Board& board) {
+        return zobrist_hash(board.position, board.castling_field);
+    });
+}
+
+PyObject* is_repetition_method(PyObject* self, Arguments args, Py_ssize_t nargs, PyObject* kwnames) {
+    static constexpr const char* parameters[] = {"count"};
+    static constexpr Signature signature{"Board.is_repetition", parameters, 0};
+    return board_call<Access::shared, Defaulted<CountParam, 3LL>>(self, signature, args, nargs, kwnames,
+        [](tarvik::Board& board, long long count) { return is_repetition(board, count); });
+}
+
+template <std::uint32_t half_moves>
+PyObject* clock_draw_method(PyObject* self, PyObject*) {
+    return board_call<Access::shared>(self, [](tarvik::Board& board) {
+        return is_clock_draw(board.position, board.castling_field, half_moves);
+    });
+}
+
+PyObject* is_fivefold_repetition_method(PyObject* self, PyObject*) {
+    return board_call<Access::shared>(self, [](tarvik::Board& board) { return is_repetition(board, 5); });
+}
+
+PyObject* is_insufficient_material_method(PyObject* self, PyObject*) {
+    return board_call<Access::shared>(self, [](tarvik::Board& board) {
+        return is_insufficient_material(board.position);
+    });
+}
+
+PyObject* perft_method(PyObject* self, Arguments args, Py_ssize_t nargs, PyObject* kwnames) {
+    static constexpr const char* parameters[] = {"depth"};
+    static constexpr Signature signature{"Board.perft", parameters, 1};
+    return board_call<Access::shared, DepthParam>(self, signature, args, nargs, kwnames,
+        [](tarvik::Board& board, std::uint32_t depth) { return perft(board.position, board.castling_field, depth); });
+}
+
+PyObject* reduce_method(PyObject* self, PyObject*) {
+    return board_call<Access::shared>(self, [](tarvik::Board& board) {
+        return PickledBoard{board.fen, serialize_game(board)};
+    });
+}
+
+PyObject* setstate_method(PyObject* self, Arguments args, Py_ssize_t nargs, PyObject* kwnames) {
+    static constexpr const char* parameters[] = {"state"};
+    static constexpr Signature signature{"Board.__setstate__", parameters, 1};
+    return board_call<Access::exclusive, BytesParam>(self, signature, args, nargs, kwnames,
+        [](tarvik::Board& board, const std::string& state) { deserialize_game(board, state); });
+}
+
 constexpr int NO_ARGUMENTS = METH_NOARGS;
 constexpr int WITH_ARGUMENTS = METH_FASTCALL | METH_KEYWORDS;
 
@@ -201,6 +318,30 @@ PyMethodDef methods[] = {
     {"is_game_over", method_pointer(game_end_method<is_game_over>), NO_ARGUMENTS, "is_game_over($self)\n--\n\n"},
     {"_restore", method_pointer(restore_method), WITH_ARGUMENTS, "_restore($self, board_state)\n--\n\n"},
     {"pop", method_pointer(pop_method), NO_ARGUMENTS, "pop($self)\n--\n\n"},
+    {"to_fen", method_pointer(to_fen_method), NO_ARGUMENTS, TO_FEN_DOC},
+    {"copy", method_pointer(copy_method), NO_ARGUMENTS, COPY_DOC},
+    {"is_legal", method_pointer(is_legal_method), WITH_ARGUMENTS, IS_LEGAL_DOC},
+    {"push_uci", method_pointer(push_uci_method), WITH_ARGUMENTS, PUSH_UCI_DOC},
+    {"san", method_pointer(san_method), WITH_ARGUMENTS, SAN_DOC},
+    {"parse_san", method_pointer(parse_san_method), WITH_ARGUMENTS, PARSE_SAN_DOC},
+    {"push_san", method_pointer(push_san_method), WITH_ARGUMENTS, PUSH_SAN_DOC},
+    {"zobrist_hash", method_pointer(zobrist_hash_method), NO_ARGUMENTS, ZOBRIST_HASH_DOC},
+    {"is_repetition", method_pointer(is_repetition_method), WITH_ARGUMENTS, IS_REPETITION_DOC},
+    {"is_fifty_moves", method_pointer(clock_draw_method<100>), NO_ARGUMENTS, IS_FIFTY_MOVES_DOC},
+    {"is_seventyfive_moves", method_pointer(clock_draw_method<150>), NO_ARGUMENTS, IS_SEVENTYFIVE_MOVES_DOC},
+    {"is_fivefold_repetition", method_pointer(is_fivefold_repetition_method), NO_ARGUMENTS,
+     IS_FIVEFOLD_REPETITION_DOC},
+    {"is_insufficient_material", method_pointer(is_insufficient_material_method), NO_ARGUMENTS,
+     IS_INSUFFICIENT_MATERIAL_DOC},
+    {"perft", method_pointer(perft_method), WITH_ARGUMENTS, PERFT_DOC},
+    {"__copy__", method_pointer(copy_method), NO_ARGUMENTS, "__copy__($self)\n--\n\nThe same as copy()."},
+    {"__deepcopy__", method_pointer(deepcopy_method), WITH_ARGUMENTS,
+     "__deepcopy__($self, memo)\n--\n\nThe same as copy(): a board holds no other objects."},
+    {"__reduce__", method_pointer(reduce_method), NO_ARGUMENTS,
+     "__reduce__($self)\n--\n\nPickle support: the FEN text the board was made from and its game as bytes."},
+    {"__setstate__", method_pointer(setstate_method), WITH_ARGUMENTS,
+     "__setstate__($self, state)\n--\n\nPickle support: replace the position and both stacks with those of\n"
+     "state, bytes from __reduce__(). Other bytes raise ValueError and change nothing."},
     {nullptr, nullptr, 0, nullptr},
 };
 
@@ -232,5 +373,22 @@ PyTypeObject* board_type() {
 }
 
 void forget_board_type() { the_board_type = nullptr; }
+
+PyObject* to_python(tarvik::Board&& board) {
+    PyTypeObject* type = board_type();
+    if (type == nullptr) return nullptr;
+    PyObject* self = type->tp_alloc(type, 0);
+    if (self == nullptr) return nullptr;
+    return emplace_record(self, std::move(board));
+}
+
+PyObject* to_python(PickledBoard&& pickled) {
+    PyObject* arguments = Py_BuildValue("(s#)", pickled.fen.data(), static_cast<Py_ssize_t>(pickled.fen.size()));
+    PyObject* state = PyBytes_FromStringAndSize(pickled.state.data(), static_cast<Py_ssize_t>(pickled.state.size()));
+    PyObject* reduced = arguments && state ? reduce_to_call("Board", arguments, state) : nullptr;
+    Py_XDECREF(arguments);
+    Py_XDECREF(state);
+    return reduced;
+}
 
 }  // namespace tarvik::module

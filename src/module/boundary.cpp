@@ -63,14 +63,22 @@ PyObject* panic_exception_type() {
 
 void forget_panic_type() { the_panic_type = nullptr; }
 
-void raise_panic(std::string_view message) {
-    PyObject* type = panic_exception_type();
-    if (type == nullptr) return;
+namespace {
+
+void raise_with_message(PyObject* type, std::string_view message) {
     PyObject* text = PyUnicode_DecodeUTF8(message.data(), static_cast<Py_ssize_t>(message.size()), "replace");
     if (text == nullptr) return;
     PyErr_SetObject(type, text);
     Py_DECREF(text);
 }
+
+}  // namespace
+
+void raise_panic(std::string_view message) {
+    if (PyObject* type = panic_exception_type()) raise_with_message(type, message);
+}
+
+void raise_value_error(std::string_view message) { raise_with_message(PyExc_ValueError, message); }
 
 // ---------------------------------------------------------------------------
 // Arguments
@@ -270,6 +278,29 @@ bool to_square8(PyObject* value, std::uint8_t& out) {
     });
 }
 
+bool to_bytes(PyObject* value, std::string& out) {
+    if (!PyBytes_Check(value)) {
+        cannot_convert(value, "PyBytes");
+        return false;
+    }
+    out.assign(PyBytes_AS_STRING(value), static_cast<std::size_t>(PyBytes_GET_SIZE(value)));
+    return true;
+}
+
+bool to_depth(PyObject* value, std::uint32_t& out) { return to_square32(value, out); }
+
+bool to_count(PyObject* value, long long& out) {
+    return read_index(value, [&](PyObject* index) {
+        out = PyLong_AsLongLong(index);  // beyond 64 bits: the interpreter's OverflowError
+        return !(out == -1 && PyErr_Occurred());
+    });
+}
+
+bool to_any(PyObject* value, PyObject*& out) {
+    out = value;
+    return true;
+}
+
 namespace {
 
 // numpy's boolean scalar, without importing numpy: a type named bool_ (or bool,
@@ -309,5 +340,8 @@ bool to_bool(PyObject* value, bool& out) {
 PyObject* to_python(Nothing) { Py_RETURN_NONE; }
 PyObject* to_python(bool value) { return PyBool_FromLong(value); }
 PyObject* to_python(std::uint64_t value) { return PyLong_FromUnsignedLongLong(value); }
+PyObject* to_python(const std::string& text) {
+    return PyUnicode_DecodeUTF8(text.data(), static_cast<Py_ssize_t>(text.size()), "replace");
+}
 
 }  // namespace tarvik::module

@@ -22,6 +22,10 @@
 #include "../board/failure.hpp"
 #include "../board/move.hpp"
 
+namespace tarvik {
+struct Board;
+}
+
 namespace tarvik::module {
 
 // ---------------------------------------------------------------------------
@@ -101,8 +105,11 @@ void raise_panic(std::string_view message);
 // Drops the class once its runtime has finalized (see forget_board_type).
 void forget_panic_type();
 
-// Runs an engine step. An internal failure becomes PanicException and exhausted
-// memory MemoryError; either way the function returns false.
+// Raises ValueError(message), the message taken whole.
+void raise_value_error(std::string_view message);
+
+// Runs an engine step. An internal failure becomes PanicException, rejected input
+// ValueError and exhausted memory MemoryError; then the function returns false.
 template <class Step>
 bool run_engine(Step&& step) noexcept {
     try {
@@ -110,6 +117,8 @@ bool run_engine(Step&& step) noexcept {
         return true;
     } catch (const InternalFailure& failure) {
         raise_panic(failure.message());
+    } catch (const RejectedInput& rejection) {
+        raise_value_error(rejection.message());
     } catch (const std::bad_alloc&) {
         PyErr_NoMemory();
     } catch (const std::exception& error) {
@@ -143,12 +152,31 @@ bool to_square32(PyObject* value, std::uint32_t& out);
 bool to_square8(PyObject* value, std::uint8_t& out);
 bool to_bool(PyObject* value, bool& out);
 
-// A parameter: its engine type and the converter that reads it.
+bool to_bytes(PyObject* value, std::string& out);
+bool to_depth(PyObject* value, std::uint32_t& out);  // a non-negative int below 2**32
+bool to_count(PyObject* value, long long& out);      // any int of 64 bits
+bool to_any(PyObject* value, PyObject*& out);        // any object, borrowed for the call
+
+// A parameter: its engine type, the converter that reads it, and the value it has
+// when an optional argument is left out.
 template <class T, bool (*Convert)(PyObject*, T&)>
 struct Param {
     using type = T;
     static bool convert(PyObject* value, T& out) { return Convert(value, out); }
+    static T initial() { return T{}; }
 };
+
+// A parameter whose default is some other value.
+template <class P, auto Default>
+struct Defaulted : P {
+    static typename P::type initial() { return Default; }
+};
+
+using TextParam = Param<std::string, to_text>;
+using BytesParam = Param<std::string, to_bytes>;
+using DepthParam = Param<std::uint32_t, to_depth>;
+using CountParam = Param<long long, to_count>;
+using AnyParam = Param<PyObject*, to_any>;
 using OptionalTextParam = Param<std::optional<std::string>, to_optional_text>;
 using CharParam = Param<char32_t, to_char>;
 using OptionalCharParam = Param<std::optional<char32_t>, to_optional_char>;
@@ -182,7 +210,9 @@ struct Nothing {};
 PyObject* to_python(Nothing);
 PyObject* to_python(bool value);
 PyObject* to_python(std::uint64_t value);
+PyObject* to_python(const std::string& text);
 PyObject* to_python(const Move& move);  // a new Move object
+PyObject* to_python(tarvik::Board&& board);  // a new Board object owning the board
 PyObject* to_python(const MoveList& moves);  // a new list of new Move objects
 
 // ---------------------------------------------------------------------------
@@ -215,7 +245,7 @@ PyObject* call_method(PyObject* self, const Signature& signature, PyObject* cons
         Object<Record>* object = as_object<Record>(self);
         Borrow borrow(object->access, kind);
         if (!borrow) return nullptr;
-        std::tuple<typename Params::type...> values;
+        std::tuple<typename Params::type...> values{Params::initial()...};
         if (!convert_arguments<Params...>(signature, bound, values, std::index_sequence_for<Params...>{})) {
             return nullptr;
         }
@@ -231,7 +261,21 @@ PyObject* call_method(PyObject* self, const Signature& signature, PyObject* cons
         });
         if (!done) return nullptr;
     }
-    return to_python(result);
+    return to_python(std::move(result));
+}
+
+// A call without a receiver (a constructor or a class method): bind and convert
+// the arguments, run the engine step, and only then create the result object.
+template <class... Params, class Body>
+PyObject* call_function(const Signature& signature, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
+                        Body&& body) {
+    PyObject* bound[sizeof...(Params)] = {};
+    if (!bind_arguments(signature, args, nargs, kwnames, bound)) return nullptr;
+    std::tuple<typename Params::type...> values{Params::initial()...};
+    if (!convert_arguments<Params...>(signature, bound, values, std::index_sequence_for<Params...>{})) return nullptr;
+    std::optional<std::invoke_result_t<Body, typename Params::type...>> result;
+    if (!run_engine([&] { result.emplace(std::apply(body, std::move(values))); })) return nullptr;
+    return to_python(std::move(*result));
 }
 
 // A function pointer of any method calling form, as PyMethodDef stores it.

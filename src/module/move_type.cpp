@@ -41,14 +41,39 @@ void move_free(void* block) {
     if (!free_moves.keep(block)) PyObject_Free(block);
 }
 
-PyObject* move_vectorcall(PyObject* type, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) {
+// The class cannot be subclassed, so the new object is always a plain Move.
+PyObject* move_vectorcall(PyObject*, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) {
     static constexpr const char* parameters[] = {"from_square", "to_square", "promotion"};
     static constexpr Signature signature{"Move.__new__", parameters, 2};
-    return construct<Move, Square32Param, Square32Param, OptionalCharParam>(
-        reinterpret_cast<PyTypeObject*>(type), signature, args, PyVectorcall_NARGS(nargsf), kwnames,
+    return call_function<Square32Param, Square32Param, OptionalCharParam>(
+        signature, args, PyVectorcall_NARGS(nargsf), kwnames,
         [](std::uint32_t from, std::uint32_t to, std::optional<char32_t> promotion) {
             return Move{from, to, promotion};
         });
+}
+
+PyObject* from_uci_method(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    static constexpr const char* parameters[] = {"uci"};
+    static constexpr Signature signature{"Move.from_uci", parameters, 1};
+    return call_function<TextParam>(signature, args, nargs, kwnames, [](const std::string& text) {
+        const std::optional<Move> move = parse_uci(text);
+        if (!move) reject("invalid uci: '" + text + "'");
+        return *move;
+    });
+}
+
+PyObject* promotion_object(const Move& move) {
+    return move.promotion ? PyUnicode_FromOrdinal(static_cast<int>(*move.promotion)) : Py_NewRef(Py_None);
+}
+
+PyObject* reduce_method(PyObject* self, PyObject*) {
+    return get_attribute<Move>(self, [](const Move& move) -> PyObject* {
+        PyObject* arguments = Py_BuildValue("(kkN)", static_cast<unsigned long>(move.from_square),
+                                            static_cast<unsigned long>(move.to_square), promotion_object(move));
+        PyObject* reduced = arguments ? reduce_to_call("Move", arguments, nullptr) : nullptr;
+        Py_XDECREF(arguments);
+        return reduced;
+    });
 }
 
 PyObject* uci_text(PyObject* self) {
@@ -69,9 +94,7 @@ PyObject* get_to_square(PyObject* self, void*) {
 }
 
 PyObject* get_promotion(PyObject* self, void*) {
-    return get_attribute<Move>(self, [](const Move& move) {
-        return move.promotion ? PyUnicode_FromOrdinal(static_cast<int>(*move.promotion)) : Py_NewRef(Py_None);
-    });
+    return get_attribute<Move>(self, promotion_object);
 }
 
 int set_from_square(PyObject* self, PyObject* value, void*) {
@@ -91,6 +114,13 @@ int set_promotion(PyObject* self, PyObject* value, void*) {
 
 PyMethodDef methods[] = {
     {"uci", method_pointer(uci_method), METH_NOARGS, "uci($self)\n--\n\n"},
+    {"from_uci", method_pointer(from_uci_method), METH_FASTCALL | METH_KEYWORDS | METH_CLASS,
+     "from_uci($type, uci)\n--\n\n"
+     "The move that UCI text names: two squares a1..h8 and an optional promotion\n"
+     "letter q, r, b or n, as in \"e2e4\" or \"e7e8q\". Any other text raises\n"
+     "ValueError. The move need not be legal anywhere; see Board.is_legal."},
+    {"__reduce__", method_pointer(reduce_method), METH_NOARGS,
+     "__reduce__($self)\n--\n\nPickle and copy support: Move(from_square, to_square, promotion)."},
     {nullptr, nullptr, 0, nullptr},
 };
 

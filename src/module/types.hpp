@@ -19,6 +19,17 @@ void forget_board_type();
 void forget_move_type();
 void forget_board_state_type();
 
+// What pickling a Board needs: Board(fen), then __setstate__(state).
+struct PickledBoard {
+    std::string fen;
+    std::string state;
+};
+PyObject* to_python(PickledBoard&& pickled);
+
+// The __reduce__ value that rebuilds an object as Class(*arguments), a tuple, and
+// then, unless `state` is null, calls its __setstate__(state).
+PyObject* reduce_to_call(const char* class_name, PyObject* arguments, PyObject* state);
+
 // Engine records copied out of Python objects under shared access.
 bool to_move(PyObject* value, Move& out);
 bool to_board_state(PyObject* value, BoardState& out);
@@ -46,22 +57,6 @@ bool copy_record(PyObject* value, PyTypeObject* type, const char* name, Record& 
     if (!borrow) return false;
     out = object->record;
     return true;
-}
-
-// A constructor binds and converts its arguments, builds the record (which may
-// fail inside the engine), and only then creates the Python object.
-template <class Record, class... Params, class Build>
-PyObject* construct(PyTypeObject* type, const Signature& signature, PyObject* const* args, Py_ssize_t nargs,
-                    PyObject* kwnames, Build&& build) {
-    PyObject* bound[sizeof...(Params)] = {};
-    if (!bind_arguments(signature, args, nargs, kwnames, bound)) return nullptr;
-    std::tuple<typename Params::type...> values;
-    if (!convert_arguments<Params...>(signature, bound, values, std::index_sequence_for<Params...>{})) return nullptr;
-    Record record{};
-    if (!run_engine([&] { record = std::apply(build, std::move(values)); })) return nullptr;
-    PyObject* self = type->tp_alloc(type, 0);
-    if (self == nullptr) return nullptr;
-    return emplace_record(self, std::move(record));
 }
 
 // tp_new in the form the interpreter calls it, for Class.__new__(Class, ...):
