@@ -6,9 +6,11 @@ moves and lists a call returns, exceptions) and the bytes held by the C allocato
 objects passed as arguments must keep their reference counts.
 """
 
+import copy
 import ctypes
 import ctypes.util
 import gc
+import pickle
 import sys
 
 import pytest
@@ -116,6 +118,32 @@ CASES = [
     ("Move attributes", lambda m: (m.from_square, m.to_square, m.promotion, str(m)), (PROMOTION,)),
     ("Move set", lambda m: setattr(Move(1, 2), "promotion", m), ("q",)),
     ("Move set e2", lambda m: setattr(Move(1, 2), "from_square", m), ("e2",)),
+    # Beyond the core.
+    ("to_fen", KIWI.to_fen, ()),
+    ("copy", KIWI.copy, ()),
+    ("copy.deepcopy", copy.deepcopy, (KIWI,)),
+    ("pickle", lambda b: pickle.loads(pickle.dumps(b)), (KIWI,)),
+    ("__setstate__ bad", lambda state: Board().__setstate__(state), (b"\x01\x00",)),
+    ("is_legal", KIWI.is_legal, (E2E4,)),
+    ("push_uci", lambda text: Board().push_uci(text), ("e2e4",)),
+    ("push_uci invalid", lambda text: Board().push_uci(text), ("e2e9",)),
+    ("push_uci illegal", lambda text: Board().push_uci(text), ("e2e5",)),
+    ("san", lambda m: Board().san(m), (E2E4,)),
+    ("san illegal", lambda m: Board().san(m), (BAD,)),
+    ("parse_san", KIWI.parse_san, ("Qxf6",)),
+    ("parse_san ambiguous", Board("4k3/8/8/R7/8/8/8/R3K3 w - - 0 1").parse_san, ("Ra3",)),
+    ("push_san", lambda text: Board().push_san(text), ("Nf3",)),
+    ("push_san invalid", lambda text: Board().push_san(text), ("Nf9",)),
+    ("zobrist_hash", KIWI.zobrist_hash, ()),
+    ("is_repetition", lambda: (b := Board()).push_san("Nf3") and b.is_repetition(2), ()),
+    ("is_repetition 2**64", KIWI.is_repetition, (2**64,)),
+    *[(name, getattr(KIWI, name), ()) for name in (
+        "is_fifty_moves", "is_seventyfive_moves", "is_fivefold_repetition", "is_insufficient_material")],
+    ("perft", KIWI.perft, (2,)),
+    ("perft failing", Board(NO_BLACK_KING).perft, (2,)),
+    ("Move.from_uci", Move.from_uci, ("e7e8q",)),
+    ("Move.from_uci invalid", Move.from_uci, ("e7e8Q",)),
+    ("Move pickle", lambda m: pickle.loads(pickle.dumps(m)), (PROMOTION,)),
 ]
 
 
