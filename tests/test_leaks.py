@@ -158,7 +158,7 @@ def call_quietly(function, arguments):
 def test_calls_leave_memory_flat(label, function, arguments):
     if sys.getallocatedblocks() == 0:
         pytest.skip("the interpreter's own allocator is off (PYTHONMALLOC=malloc), so there are no blocks to count")
-    for _ in range(100):  # caches, free lists and interned texts settle first
+    for _ in range(100):  # caches and interned texts settle first
         call_quietly(function, arguments)
     references = [sys.getrefcount(argument) for argument in arguments]
     gc.collect()
@@ -166,7 +166,9 @@ def test_calls_leave_memory_flat(label, function, arguments):
     for _ in range(CALLS):
         call_quietly(function, arguments)
     gc.collect()
-    assert sys.getallocatedblocks() - blocks < CALLS // 20
+    # A leak grows by a block or more per call; the interpreter's own free lists
+    # (small tuples, Move objects) may keep a few hundred while they fill.
+    assert sys.getallocatedblocks() - blocks < CALLS // 4
     if heap is not None:
         assert c_heap_bytes() - heap < 32 * CALLS  # a leaked board or stack entry per call is far more
     assert [sys.getrefcount(argument) for argument in arguments] == references

@@ -1,6 +1,8 @@
 #include "serialize.hpp"
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 
 #include "failure.hpp"
@@ -12,11 +14,35 @@ namespace {
 // position, then each move with the position before it.
 constexpr std::uint8_t VERSION = 1;
 
+constexpr std::size_t POSITION_BYTES = 8 * 8 + 4 + 4 + 5;
+constexpr std::size_t MOVE_BYTES = 4 + 4 + 1 + 4;
+
+// Little-endian words, copied whole where the machine is little-endian itself.
+void store(char* at, std::uint64_t value, std::size_t size) {
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(at, &value, size);
+    } else {
+        for (std::size_t i = 0; i < size; ++i) at[i] = char(value >> (8 * i));
+    }
+}
+
+std::uint64_t load(const char* at, std::size_t size) {
+    std::uint64_t value = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(&value, at, size);
+    } else {
+        for (std::size_t i = 0; i < size; ++i) value |= std::uint64_t(std::uint8_t(at[i])) << (8 * i);
+    }
+    return value;
+}
+
+// Writes into bytes sized beforehand.
 class Writer {
 public:
-    void byte(std::uint8_t value) { bytes_ += char(value); }
-    void word(std::uint64_t value, int size) {
-        for (int i = 0; i < size; ++i) byte(std::uint8_t(value >> (8 * i)));
+    explicit Writer(std::size_t size) : bytes_(size, '\0'), at_(bytes_.data()) {}
+    void word(std::uint64_t value, std::size_t size) {
+        store(at_, value, size);
+        at_ += size;
     }
     void position(const Position& p) {
         for (const Bitboard set : {p.pawns, p.rooks, p.knights, p.bishops, p.queens, p.kings, p.white_pieces,
@@ -25,22 +51,23 @@ public:
         }
         word(p.half_move_clock, 4);
         word(p.full_move_number, 4);
-        byte(p.en_passant.has_value());
-        byte(p.en_passant.value_or(0));
-        byte(p.turn);
-        byte(p.castling_rights.present);
-        byte(p.castling_rights.letters);
+        word(p.en_passant.has_value(), 1);
+        word(p.en_passant.value_or(0), 1);
+        word(p.turn, 1);
+        word(p.castling_rights.present, 1);
+        word(p.castling_rights.letters, 1);
     }
     void move(const Move& m) {
         word(m.from_square, 4);
         word(m.to_square, 4);
-        byte(m.promotion.has_value());
+        word(m.promotion.has_value(), 1);
         word(m.promotion.value_or(0), 4);
     }
     std::string take() { return std::move(bytes_); }
 
 private:
     std::string bytes_;
+    char* at_;
 };
 
 // Every read checks what it reads; the first bad field rejects the whole state.
@@ -48,11 +75,10 @@ class Reader {
 public:
     explicit Reader(std::string_view bytes) : rest_(bytes) {}
     bool done() const { return rest_.empty(); }
-    std::uint64_t word(int size) {
-        if (rest_.size() < std::size_t(size)) invalid();
-        std::uint64_t value = 0;
-        for (int i = 0; i < size; ++i) value |= std::uint64_t(std::uint8_t(rest_[std::size_t(i)])) << (8 * i);
-        rest_.remove_prefix(std::size_t(size));
+    std::uint64_t word(std::size_t size) {
+        if (rest_.size() < size) invalid();
+        const std::uint64_t value = load(rest_.data(), size);
+        rest_.remove_prefix(size);
         return value;
     }
     bool flag() {
@@ -95,8 +121,8 @@ private:
 }  // namespace
 
 std::string serialize_game(const Board& board) {
-    Writer writer;
-    writer.byte(VERSION);
+    Writer writer(1 + 4 + POSITION_BYTES + board.move_stack.size() * (MOVE_BYTES + POSITION_BYTES));
+    writer.word(VERSION, 1);
     writer.word(board.move_stack.size(), 4);
     writer.position(board.position);
     for (std::size_t i = 0; i < board.move_stack.size(); ++i) {
@@ -110,10 +136,11 @@ void deserialize_game(Board& board, std::string_view bytes) {
     Reader reader(bytes);
     if (reader.word(1) != VERSION) Reader::invalid();
     const std::uint64_t moves = reader.word(4);
-    // Each move takes 90 bytes: a count that the bytes cannot hold is rejected
-    // before anything is allocated for it.
-    if (moves > bytes.size() / 90) Reader::invalid();
+    // A count that the bytes cannot hold is rejected before anything is allocated for it.
+    if (moves > bytes.size() / (MOVE_BYTES + POSITION_BYTES)) Reader::invalid();
     Board game;
+    game.move_stack.reserve(moves);
+    game.history.reserve(moves);
     game.position = reader.position();
     for (std::uint64_t i = 0; i < moves; ++i) {
         game.move_stack.push_back(reader.move());

@@ -43,30 +43,57 @@ PyObject* attribute_of(const char* module_name, const char* name) {
 
 }  // namespace
 
+namespace {
+
+// (functools.reduce, (operator.call, (hello_world, argument), find_class)):
+// find_class(hello_world)(argument), in the fewest objects pickle must write.
+PyObject* one_argument_call(PyObject* find_class, PyObject* hello_world, PyObject* call, PyObject* argument) {
+    const Owned reduce(attribute_of("functools", "reduce"));
+    return reduce ? Py_BuildValue("O(O(OO)O)", reduce.get(), call, hello_world, argument, find_class) : nullptr;
+}
+
+// (next, (map(operator.call, map(find_class, (hello_world,)), (argument_1,), ...),)):
+// the first item of a map that calls the class with one item of each column.
+PyObject* many_argument_call(PyObject* find_class, PyObject* hello_world, PyObject* call, PyObject* arguments) {
+    PyObject* map = reinterpret_cast<PyObject*>(&PyMap_Type);
+    const Py_ssize_t count = PyTuple_GET_SIZE(arguments);
+    const Owned map_arguments(PyTuple_New(count + 2));
+    if (!map_arguments) return nullptr;
+    PyTuple_SET_ITEM(map_arguments.get(), 0, Py_NewRef(call));
+    PyObject* classes = PyObject_CallFunction(map, "O(O)", find_class, hello_world);
+    if (classes == nullptr) return nullptr;
+    PyTuple_SET_ITEM(map_arguments.get(), 1, classes);
+    for (Py_ssize_t i = 0; i < count; ++i) {
+        PyObject* column = PyTuple_Pack(1, PyTuple_GET_ITEM(arguments, i));
+        if (column == nullptr) return nullptr;
+        PyTuple_SET_ITEM(map_arguments.get(), i + 2, column);
+    }
+    const Owned objects(PyObject_Call(map, map_arguments.get(), nullptr));
+    const Owned next(attribute_of("builtins", "next"));
+    return objects && next ? Py_BuildValue("O(O)", next.get(), objects.get()) : nullptr;
+}
+
+}  // namespace
+
 PyObject* reduce_to_call(const char* class_name, PyObject* arguments, PyObject* state) {
     // Pickle finds a class by its module and name, but these classes say they live
     // in "builtins", and the module may gain no names. What pickle can find is
-    // tarvik.hello_world, whose __self__ is the module; from it the call is rebuilt
-    // out of functions pickle knows:
-    //     next(map(methodcaller("__call__", *arguments),
-    //              map(attrgetter("__self__.Class"), (tarvik.hello_world,))))
+    // tarvik.hello_world, whose __self__ is the module, and find_class =
+    // operator.attrgetter("__self__.Class") turns it into the class; the call is
+    // rebuilt out of functions pickle knows.
     const Owned hello_world(attribute_of("tarvik", "hello_world"));
+    const Owned call(attribute_of("operator", "call"));
     const Owned attrgetter(attribute_of("operator", "attrgetter"));
-    const Owned methodcaller(attribute_of("operator", "methodcaller"));
-    const Owned next(attribute_of("builtins", "next"));
-    if (!hello_world || !attrgetter || !methodcaller || !next) return nullptr;
+    if (!hello_world || !call || !attrgetter) return nullptr;
     const std::string path = std::string("__self__.") + class_name;
     const Owned find_class(PyObject_CallFunction(attrgetter.get(), "s", path.c_str()));
-    const Owned method_name(Py_BuildValue("(s)", "__call__"));
-    const Owned call_arguments(method_name ? PySequence_Concat(method_name.get(), arguments) : nullptr);
-    const Owned call(call_arguments ? PyObject_Call(methodcaller.get(), call_arguments.get(), nullptr) : nullptr);
-    PyObject* map = reinterpret_cast<PyObject*>(&PyMap_Type);
-    const Owned classes(find_class ? PyObject_CallFunction(map, "O(O)", find_class.get(), hello_world.get()) : nullptr);
-    const Owned objects(call && classes ? PyObject_CallFunctionObjArgs(map, call.get(), classes.get(), nullptr)
-                                        : nullptr);
-    if (!objects) return nullptr;
-    return state ? Py_BuildValue("O(O)O", next.get(), objects.get(), state)
-                 : Py_BuildValue("O(O)", next.get(), objects.get());
+    if (!find_class) return nullptr;
+    const Owned recipe(PyTuple_GET_SIZE(arguments) == 1
+                           ? one_argument_call(find_class.get(), hello_world.get(), call.get(),
+                                               PyTuple_GET_ITEM(arguments, 0))
+                           : many_argument_call(find_class.get(), hello_world.get(), call.get(), arguments));
+    if (!recipe || state == nullptr) return recipe ? Py_NewRef(recipe.get()) : nullptr;
+    return Py_BuildValue("OOO", PyTuple_GET_ITEM(recipe.get(), 0), PyTuple_GET_ITEM(recipe.get(), 1), state);
 }
 
 PyObject* new_from_tuple(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
