@@ -54,7 +54,7 @@ setup_environment() {
     command -v ninja >/dev/null || build_requirements+=("ninja")
     ensure_requirements build "${build_requirements[@]}"
     if [ "$purpose" = test ]; then
-        ensure_requirements test "pytest>=8" "hypothesis>=6" "chess>=1.10" "numpy>=1.26"
+        ensure_requirements test "pytest>=8" "hypothesis>=6" "chess>=1.10" "numpy>=1.26" "mypy>=1.18"
         ensure_debian_packages stockfish
     fi
     # Incremental: scikit-build-core keeps its build tree under build/.
