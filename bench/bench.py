@@ -16,6 +16,7 @@ import argparse
 import gc
 import math
 import os
+import pickle
 import platform
 import random
 import re
@@ -27,6 +28,7 @@ from dataclasses import dataclass
 from pathlib import Path
 
 import chess
+import chess.polyglot
 
 import tarvik
 
@@ -335,6 +337,105 @@ def python_perft(positions, repeat, depth_override=None):
     return geometric_mean(ratios), total_ratio
 
 
+# ---------------------------------------------------------------- everyday methods
+
+
+EVERYDAY = ("to_fen", "san, all moves", "push_san+pop", "zobrist_hash", "copy", "pickle round trip")
+GAME_OPERATIONS = ("is_repetition", "copy", "pickle round trip")
+EVERYDAY_GOAL, PERFT_GOAL = 20.0, 500.0
+
+
+def seeded_game(plies, seed):
+    """A python-chess board after `plies` plies of seeded random play (restarted until it lasts)."""
+    rng = random.Random(seed)
+    while True:
+        board = chess.Board()
+        for _ in range(plies):
+            moves = list(board.legal_moves)
+            if not moves:
+                break
+            board.push(rng.choice(moves))
+        if len(board.move_stack) == plies:
+            return board
+
+
+def everyday_loops(ours, theirs):
+    """Per operation a pair of loops (tarvik, python-chess), each doing the same work."""
+    our_moves, their_moves = ours.legal_moves(), list(theirs.legal_moves)
+    sans = [theirs.san(move) for move in their_moves]
+    if [ours.san(move) for move in our_moves] != [theirs.san(chess.Move.from_uci(m.uci())) for m in our_moves]:
+        raise BenchFailure(f"SAN differs in {theirs.fen()}")
+
+    def push_san_pop(board):
+        def loop():
+            for san in sans:
+                board.push_san(san)
+                board.pop()
+        return loop
+
+    return {
+        "to_fen": (ours.to_fen, lambda: theirs.fen(en_passant="fen")),
+        "san, all moves": (lambda: [ours.san(m) for m in our_moves], lambda: [theirs.san(m) for m in their_moves]),
+        "push_san+pop": (push_san_pop(ours), push_san_pop(theirs)),
+        "zobrist_hash": (ours.zobrist_hash, lambda: chess.polyglot.zobrist_hash(theirs)),
+        "copy": (ours.copy, theirs.copy),
+        "pickle round trip": (lambda: pickle.loads(pickle.dumps(ours)), lambda: pickle.loads(pickle.dumps(theirs))),
+        "is_repetition": (ours.is_repetition, theirs.is_repetition),
+    }
+
+
+def everyday(positions, target, repeat, perft_depth):
+    """Ratios of the everyday methods, per position and on a 200-ply game, and native perft against the
+    Python perft loop of python-chess."""
+    ratios = {operation: [] for operation in EVERYDAY}
+    per_call_times = {operation: ([], []) for operation in EVERYDAY}
+    for position in positions:
+        loops = everyday_loops(tarvik.Board(position.fen), chess.Board(position.fen))
+        for operation in EVERYDAY:
+            ours_s, theirs_s = side_by_side(*(repeat_call(loop) for loop in loops[operation]), target, repeat)
+            ratios[operation].append(theirs_s / ours_s)
+            per_call_times[operation][0].append(ours_s)
+            per_call_times[operation][1].append(theirs_s)
+    rows = [[operation, f"{len(positions)} positions", per_call(geometric_mean(per_call_times[operation][0])),
+             per_call(geometric_mean(per_call_times[operation][1])), ratio(geometric_mean(ratios[operation]))]
+            for operation in EVERYDAY]
+    summary = {operation: geometric_mean(ratios[operation]) for operation in EVERYDAY}
+
+    theirs_game = seeded_game(200, seed=7)
+    ours_game = tarvik.Board()
+    for move in theirs_game.move_stack:
+        ours_game.push_uci(move.uci())
+    loops = everyday_loops(ours_game, theirs_game)
+    for operation in GAME_OPERATIONS:
+        ours_s, theirs_s = side_by_side(*(repeat_call(loop) for loop in loops[operation]), target, repeat)
+        rows.append([operation, "200-ply game", per_call(ours_s), per_call(theirs_s), ratio(theirs_s / ours_s)])
+        summary[f"{operation}, 200-ply game"] = theirs_s / ours_s
+
+    start = PERFT_SUITE[0].fen
+    ours, theirs = tarvik.Board(start), chess.Board(start)
+    best_ours = best_theirs = math.inf
+    for _ in range(repeat):
+        began = time.perf_counter()
+        our_nodes = ours.perft(perft_depth)
+        best_ours = min(best_ours, time.perf_counter() - began)
+        began = time.perf_counter()
+        their_nodes = perft(perft_depth, lambda: list(theirs.legal_moves), theirs.push, theirs.pop)
+        best_theirs = min(best_theirs, time.perf_counter() - began)
+    if our_nodes != their_nodes:
+        raise BenchFailure(f"perft({perft_depth}) differs: tarvik {our_nodes}, python-chess {their_nodes}")
+    rows.append([f"perft({perft_depth})", f"start, {our_nodes} nodes", per_call(best_ours), per_call(best_theirs),
+                 ratio(best_theirs / best_ours)])
+    summary[f"perft({perft_depth})"] = best_theirs / best_ours
+    print_table(
+        f"Everyday methods: python-chess time / tarvik time (higher is better; best of {repeat})",
+        ["operation", "on", "tarvik/call", "python-chess/call", "ratio"], rows,
+        notes=["Per-position rows are geometric means. python-chess: fen(en_passant='fen') (the same text),",
+               "chess.polyglot.zobrist_hash, copy() with its stacks; perft is board.perft against python-chess's",
+               "Python perft loop (legal moves, push, recurse, pop)."],
+    )
+    return summary
+
+
 # ---------------------------------------------------------------- native
 
 
@@ -539,14 +640,16 @@ class Sizes:
     python_depth: int | None  # None: each position's own depth
     native_depth: int | None
     stack_moves: int
+    everyday_perft_depth: int
 
 
 FULL = Sizes(random_positions=20, call_target=0.02, repeat=5, python_depth=None, native_depth=None,
-             stack_moves=500_000)
-QUICK = Sizes(random_positions=2, call_target=2e-4, repeat=1, python_depth=2, native_depth=3, stack_moves=20_000)
+             stack_moves=500_000, everyday_perft_depth=4)
+QUICK = Sizes(random_positions=2, call_target=2e-4, repeat=1, python_depth=2, native_depth=3, stack_moves=20_000,
+              everyday_perft_depth=2)
 
 
-def report_goals(api, python_perft_ratio, native_ratio, stack_bytes):
+def report_goals(api, python_perft_ratio, native_ratio, stack_bytes, everyday_ratios):
     rows = [
         ["legal_moves() vs list(board.legal_moves)", ratio(api["legal_moves"]), ">= 30x", api["legal_moves"] >= 30],
         ["apply_move + pop vs push + pop", ratio(api["apply+pop"]), ">= 10x", api["apply+pop"] >= 10],
@@ -554,7 +657,8 @@ def report_goals(api, python_perft_ratio, native_ratio, stack_bytes):
         ["Python perft loop, nodes/s", ratio(python_perft_ratio), ">= 10x", python_perft_ratio >= 10],
         ["tarvik-perft --bulk vs stockfish, nodes/s", ratio(native_ratio), ">= 0.33x", native_ratio >= 1 / 3],
         ["bytes per applied move on the stacks", f"{stack_bytes:.0f} B", "<= 128 B", stack_bytes <= 128],
-    ]
+    ] + [[operation, ratio(value), f">= {goal:.0f}x", value >= goal] for operation, value in everyday_ratios.items()
+         for goal in [PERFT_GOAL if operation.startswith("perft") else EVERYDAY_GOAL]]
     print_table("Goals (ratios are geometric means over the positions)", ["figure", "value", "goal", ""],
                 [row[:3] + ["met" if row[3] else "MISSED"] for row in rows])
 
@@ -582,6 +686,7 @@ def main():
 
         api = report_python_api(positions, python_api(positions, sizes.call_target, sizes.repeat), sizes.repeat)
         python_perft_ratio, _ = python_perft(PERFT_SUITE, sizes.repeat, sizes.python_depth)
+        everyday_ratios = everyday(positions, sizes.call_target, sizes.repeat, sizes.everyday_perft_depth)
         native_ratio, _, perft_peak, stockfish_peak, record_sizes = native(
             PERFT_SUITE, perft_path, stockfish_path, sizes.repeat, sizes.native_depth)
         stack_bytes = report_memory(sizes.stack_moves, record_sizes, perft_peak, stockfish_peak)
@@ -589,7 +694,7 @@ def main():
         print(f"\nBENCH FAILED: {failure}", file=sys.stderr)
         return 1
 
-    report_goals(api, python_perft_ratio, native_ratio, stack_bytes)
+    report_goals(api, python_perft_ratio, native_ratio, stack_bytes, everyday_ratios)
     print("All perft totals agree (tarvik-perft = stockfish; Python loop: tarvik = python-chess).")
     return 0
 
