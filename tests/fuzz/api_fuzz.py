@@ -66,7 +66,7 @@ class Fuzzer:
         self.boards = [tarvik.Board(fen) for fen in FENS]
         self.moves = [tarvik.Move(12, 28), tarvik.Move(52, 60, "q")]
         self.calls = 0
-        self.depth = 0  # of calls made from inside a callback
+        self.nesting = 0  # of calls made from inside a callback
 
     # ---------------------------------------------------------- values
 
@@ -133,9 +133,28 @@ class Fuzzer:
                 pass
         return r.choice(TEXTS)
 
+    def perft_depth(self):
+        """A perft depth: small, or anything but an integer the search could take ages over."""
+        r = self.random
+        if r.random() < 0.85:
+            return r.choice([0, 1, 2, 2, 3])
+        return r.choice([-1, 1 << 32, 1 << 64, None, "2", 2.0, self.small_callback_index()])
+
+    def small_callback_index(self):
+        fuzzer, value = self, self.random.randrange(3)
+
+        class Index:
+            def __index__(self):
+                fuzzer.nested_call()
+                return value
+
+        return Index()
+
     def argument(self, name):
         """A value for a parameter, chosen by its name: usually of the right type, often not."""
         r = self.random
+        if name == "depth":
+            return self.perft_depth()
         if r.random() < 0.15:
             return self.garbage()
         if name in ("piece_type", "id", "promotion"):
@@ -148,8 +167,6 @@ class Fuzzer:
             return self.move()
         if name == "board_state":
             return r.choice([None, self.boards[0], self.move()])
-        if name == "depth":
-            return r.choice([0, 1, 2, 2, 3, -1, 1 << 32, 1 << 64])  # deep searches only off the legal range
         if name == "count":
             return r.choice([0, 1, 2, 3, 5, -1, 1 << 40])
         return self.text()
@@ -232,20 +249,20 @@ class Fuzzer:
 
     def nested_call(self):
         """A call made from inside a conversion; deeper nesting is cut off."""
-        if self.depth >= 2:
+        if self.nesting >= 2:
             return
-        self.depth += 1
+        self.nesting += 1
         try:
             self.one_call()
         finally:
-            self.depth -= 1
+            self.nesting -= 1
 
     def invoke(self, label, function, args, kwargs):
         self.calls += 1
         try:
             return function(*args, **kwargs)
         except (*DOCUMENTED, PANIC, FuzzError) as error:
-            if self.depth:  # an error inside a callback goes on up, as it would in a program
+            if self.nesting:  # an error inside a callback goes on up, as it would in a program
                 raise
             return error
         except BaseException as error:
