@@ -49,12 +49,16 @@ ensure_requirements() {
 setup_environment() {
     local purpose="$1"
     [ -x .venv/bin/python ] || "$(find_python)" -m venv .venv
-    local build_requirements=("scikit-build-core>=0.10")
+    local build_requirements=("scikit-build-core>=0.11")
     command -v cmake >/dev/null || build_requirements+=("cmake>=3.20")
     command -v ninja >/dev/null || build_requirements+=("ninja")
     ensure_requirements build "${build_requirements[@]}"
     if [ "$purpose" = test ]; then
-        ensure_requirements test "pytest>=8" "hypothesis>=6" "chess>=1.10" "numpy>=1.26" "mypy>=1.18"
+        # The project's test extra, read from pyproject.toml so the list lives in one place.
+        local test_requirements
+        mapfile -t test_requirements < <(.venv/bin/python -c \
+            'import tomllib; print(*tomllib.load(open("pyproject.toml", "rb"))["project"]["optional-dependencies"]["test"], sep="\n")')
+        ensure_requirements test "${test_requirements[@]}"
         ensure_debian_packages stockfish
     fi
     # Incremental: scikit-build-core keeps its build tree under build/.
