@@ -103,29 +103,18 @@ constexpr std::array<Bitboard, 64> lines_through(const std::array<std::size_t, 4
 inline constexpr std::array<Bitboard, 64> DIAGONALS = lines_through(BISHOP_RAYS);
 inline constexpr std::array<Bitboard, 64> ORTHOGONALS = lines_through(ROOK_RAYS);
 
-inline Square highest_square(Bitboard set) { return Square(63 - std::countl_zero(set)); }
-inline Square lowest_square(Bitboard set) { return Square(std::countr_zero(set)); }
+constexpr Square highest_square(Bitboard set) { return Square(63 - std::countl_zero(set)); }
+constexpr Square lowest_square(Bitboard set) { return Square(std::countr_zero(set)); }
 
 // The squares a ray from `from` reaches over `occupied`: up to and including the
-// first occupied square.
-inline Bitboard ray_reach(std::size_t direction, Square from, Bitboard occupied) {
+// first occupied square. Walked one ray at a time; the slider tables (sliders.hpp)
+// answer the same in one lookup.
+constexpr Bitboard ray_reach(std::size_t direction, Square from, Bitboard occupied) {
     const Bitboard ray = RAYS[direction][from];
     const Bitboard blockers = ray & occupied;
     if (!blockers) return ray;
     const Square blocker = increasing_ray(direction) ? lowest_square(blockers) : highest_square(blockers);
     return ray & ~RAYS[direction][blocker];
-}
-
-inline Bitboard diagonal_reach(Square from, Bitboard occupied) {
-    Bitboard reach = 0;
-    for (const std::size_t d : BISHOP_RAYS) reach |= ray_reach(d, from, occupied);
-    return reach;
-}
-
-inline Bitboard orthogonal_reach(Square from, Bitboard occupied) {
-    Bitboard reach = 0;
-    for (const std::size_t d : ROOK_RAYS) reach |= ray_reach(d, from, occupied);
-    return reach;
 }
 
 // Squares holding a pawn of the given colour that could capture onto `target`.

@@ -26,6 +26,7 @@
 #include "board/legal.hpp"
 #include "board/movegen.hpp"
 #include "board/pieces.hpp"
+#include "board/sliders.hpp"
 #include "literal.hpp"
 
 namespace {
@@ -333,6 +334,29 @@ struct Differential {
         return engine_outcome;
     }
 
+    // Every occupancy of every square's relevant squares (sliders.hpp), around a lone
+    // rook or bishop: each entry of the slider table against the literal ray walk.
+    void check_slider_table() {
+        for (Square square = 0; square < 64; ++square) {
+            check_slider_blocks<rook_moves>(U'R', ROOK_SQUARES[square].relevant, square, literal::rook_moves);
+            check_slider_blocks<bishop_moves>(U'B', BISHOP_SQUARES[square].relevant, square, literal::bishop_moves);
+        }
+    }
+
+    template <void (*generate)(const Position&, MoveList&)>
+    void check_slider_blocks(char32_t slider, Bitboard relevant, Square square, Moves (*literal_generate)(const Position&)) {
+        Bitboard blockers = 0;
+        do {
+            Board board = board_from_fen("8/8/8/8/8/8/8/8 w - - 0 1");
+            set_pieces_or(board.position, slider, SQUARE_MASKS[square]);
+            // Blockers of both colours: the slider takes the black ones.
+            set_pieces_or(board.position, U'n', blockers & 0xAAAAAAAAAAAAAAAAull);
+            set_pieces_or(board.position, U'N', blockers & 0x5555555555555555ull);
+            compare(board, "slider table", engine_list<generate>, [&](Board& b) { return literal_generate(b.position); });
+            blockers = (blockers - relevant) & relevant;
+        } while (blockers);
+    }
+
     [[noreturn]] void mismatch(const Board& board, const std::string& call, const std::string& engine,
                                const std::string& literal) const {
         std::cout << "MISMATCH in " << call << " (seed " << seed << ", position " << index << ")\n"
@@ -355,6 +379,7 @@ int main(int argc, char** argv) {
     }
     Random random(seed);
     Differential differential{seed};
+    differential.check_slider_table();
     for (; differential.index < count; ++differential.index) {
         differential.check(make_board(random, differential.index));
     }
