@@ -117,6 +117,35 @@ constexpr Bitboard ray_reach(std::size_t direction, Square from, Bitboard occupi
     return ray & ~RAYS[direction][blocker];
 }
 
+// SQUARES_BETWEEN[a][b]: the squares strictly between two squares on one line
+// (rank, file or diagonal); empty when they share no line or stand side by side.
+// LINE_THROUGH[a][b]: the whole line through both, edge to edge; empty when they
+// share none. A piece pinned against its king keeps to the line through both.
+inline constexpr auto SQUARES_BETWEEN = [] {
+    std::array<std::array<Bitboard, 64>, 64> between{};
+    for (std::size_t d = 0; d < 8; ++d) {
+        for (Square a = 0; a < 64; ++a) {
+            for (Bitboard ray = RAYS[d][a]; ray; ray &= ray - 1) {
+                const Square b = lowest_square(ray);
+                between[a][b] = RAYS[d][a] & ~RAYS[d][b] & ~SQUARE_MASKS[b];
+            }
+        }
+    }
+    return between;
+}();
+
+inline constexpr auto LINE_THROUGH = [] {
+    std::array<std::array<Bitboard, 64>, 64> lines{};
+    for (std::size_t d = 0; d < 4; ++d) {
+        // Direction d and direction 7 - d are the two halves of one line.
+        for (Square a = 0; a < 64; ++a) {
+            const Bitboard line = RAYS[d][a] | RAYS[7 - d][a] | SQUARE_MASKS[a];
+            for (Bitboard ray = line & ~SQUARE_MASKS[a]; ray; ray &= ray - 1) lines[a][lowest_square(ray)] = line;
+        }
+    }
+    return lines;
+}();
+
 // Squares holding a pawn of the given colour that could capture onto `target`.
 inline Bitboard pawn_capturers(bool white, Bitboard target) {
     return white ? ((target >> 9) & NOT_FILE_H) | ((target >> 7) & NOT_FILE_A)
