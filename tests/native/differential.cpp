@@ -25,6 +25,7 @@
 #include "board/fen.hpp"
 #include "board/legal.hpp"
 #include "board/movegen.hpp"
+#include "board/perft.hpp"
 #include "board/pieces.hpp"
 #include "board/sliders.hpp"
 #include "literal.hpp"
@@ -245,6 +246,7 @@ std::string dump(const Board& board) {
 }
 
 std::string describe(bool answer) { return answer ? "true" : "false"; }
+std::string describe(std::uint64_t count) { return std::to_string(count); }
 
 std::string describe(const Moves& moves) {
     std::string text = "[";
@@ -289,6 +291,23 @@ Moves literal_list(Board& board) {
     return generate(board.position);
 }
 
+// Perft by the literal legal lists, every move played on the board and taken back.
+std::uint64_t literal_perft(Board& board, unsigned depth) {
+    if (depth == 0) return 1;
+    std::uint64_t nodes = 0;
+    for (const Move& move : literal::legal_moves(board)) {
+        apply_move(board, move);
+        try {
+            nodes += literal_perft(board, depth - 1);
+        } catch (...) {
+            pop(board);
+            throw;
+        }
+        pop(board);
+    }
+    return nodes;
+}
+
 struct Differential {
     std::uint64_t seed;
     std::size_t index = 0;
@@ -315,6 +334,9 @@ struct Differential {
         compare(board, "is_checkmate", engine_test<is_checkmate>, literal::is_checkmate);
         compare(board, "is_stalemate", engine_test<is_stalemate>, literal::is_stalemate);
         compare(board, "is_game_over", engine_test<is_game_over>, literal::is_game_over);
+        // The engine's perft counts the last ply from target sets wherever it can.
+        compare(board, "perft(2)", [](Board& b) { return perft(b.position, b.castling_field, 2); },
+                [](Board& b) { return literal_perft(b, 2); });
         castling_found += castling.size() > 2 && castling.front() == '[';
         legal_found += legal.size() > 2 && legal.front() == '[';
         legal_failed += legal.starts_with("failure");
