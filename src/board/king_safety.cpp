@@ -20,23 +20,17 @@ bool is_orderly(const Position& p) {
            !(p.en_passant && (*p.en_passant >= 64 || (seen & SQUARE_MASKS[*p.en_passant])));
 }
 
-// Every square the pieces of one side attack over `occupancy`, by the rules of chess.
-Bitboard attacked_squares(const Position& position, bool white, Bitboard occupancy) {
-    const Bitboard own = colour_pieces(position, white);
-    const Bitboard pawns = position.pawns & own;
-    Bitboard attacked = white ? ((pawns << 9) & NOT_FILE_A) | ((pawns << 7) & NOT_FILE_H)
-                              : ((pawns >> 9) & NOT_FILE_H) | ((pawns >> 7) & NOT_FILE_A);
-    for (Bitboard knights = position.knights & own; knights; knights &= knights - 1) {
-        attacked |= KNIGHT_ATTACKS[lowest_square(knights)];
+// The squares next to the king it may step to: not attacked once it stands there,
+// its own square no longer blocking a slider that checks it, and a piece it takes
+// no longer attacking.
+Bitboard king_steps(const Position& position, Square king) {
+    const Bitboard occupancy = occupied(position) & ~SQUARE_MASKS[king];
+    Bitboard safe = 0;
+    for (Bitboard steps = KING_ATTACKS[king] & ~own_pieces(position); steps; steps &= steps - 1) {
+        const Square to = lowest_square(steps);
+        if (!(attackers(position, !position.turn, to, occupancy) & ~SQUARE_MASKS[to])) safe |= SQUARE_MASKS[to];
     }
-    attacked |= KING_ATTACKS[highest_square(position.kings & own)];
-    for (Bitboard sliders = (position.bishops | position.queens) & own; sliders; sliders &= sliders - 1) {
-        attacked |= diagonal_reach(lowest_square(sliders), occupancy);
-    }
-    for (Bitboard sliders = (position.rooks | position.queens) & own; sliders; sliders &= sliders - 1) {
-        attacked |= orthogonal_reach(lowest_square(sliders), occupancy);
-    }
-    return attacked;
+    return safe;
 }
 
 // Own pieces that alone stand between the king and an enemy slider on their line.
@@ -68,8 +62,7 @@ std::optional<KingSafety> king_safety(const Position& position) {
         const bool single = (checkers & (checkers - 1)) == 0;
         evasion_targets = single ? checkers | SQUARES_BETWEEN[king][lowest_square(checkers)] : 0;
     }
-    const Bitboard king_targets = ~attacked_squares(position, !white, occupancy & ~SQUARE_MASKS[king]);
-    return KingSafety{king, pinned_pieces(position, king), evasion_targets, king_targets};
+    return KingSafety{king, pinned_pieces(position, king), evasion_targets, king_steps(position, king)};
 }
 
 bool leaves_king_attacked(const Position& position, const Move& move) {
