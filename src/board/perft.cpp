@@ -26,10 +26,21 @@ std::uint64_t pawn_push_and_capture_count(const Position& position, Bitboard paw
            pawn_move_count(reach.near_captures & allowed, promotion_rank);
 }
 
+// Counting leans on popcount, which the baseline x86-64 instruction set lacks (the
+// compiler emulates it in a dozen instructions). Where the loader can pick one of
+// several builds of a function (GNU indirect functions), the count of the last ply is also built for
+// CPUs with POPCNT and for x86-64-v3, and the best one the CPU runs is chosen when
+// the library loads; the library still runs on every x86-64 CPU.
+#if defined(__x86_64__) && defined(__GLIBC__) && defined(__GNUC__) && !defined(__POPCNT__)
+#define TARVIK_COUNT_BUILDS __attribute__((flatten, target_clones("arch=x86-64-v3", "popcnt", "default")))
+#else
+#define TARVIK_COUNT_BUILDS
+#endif
+
 // The length of the list that generate_moves would build with these targets,
 // found from whole target sets: pawns that are not pinned move together, every
 // other piece counts its targets at once.
-std::uint64_t legal_move_count(const Position& position, const KingSafety& safety) {
+TARVIK_COUNT_BUILDS std::uint64_t legal_move_count(const Position& position, const KingSafety& safety) {
     const LegalTargets targets{position, safety};
     const Bitboard own = own_pieces(position);
     const Bitboard occupancy = occupied(position);
