@@ -35,7 +35,9 @@ public:
 
     void push_back(const Move& move) {
         if (size_ == capacity_) grow();
-        std::construct_at(data_ + size_++, move);
+        // Field by field: a whole-record copy of a move just built field by field
+        // makes the CPU wait for its narrow stores before the wide load can read them.
+        std::construct_at(data_ + size_++, move.from_square, move.to_square, move.promotion);
     }
     void truncate(std::size_t size) { size_ = size; }
 
