@@ -54,7 +54,9 @@ setup_environment() {
     command -v ninja >/dev/null || build_requirements+=("ninja")
     ensure_requirements build "${build_requirements[@]}"
     if [ "$purpose" = test ]; then
-        ensure_requirements test "pytest>=8" "hypothesis>=6" "chess>=1.10" "numpy>=1.26"
+        # The benchmarks' native peers install as wheels in seconds; the bench smoke test needs them.
+        ensure_requirements test "pytest>=8" "hypothesis>=6" "chess>=1.10" "numpy>=1.26" \
+            "bulletchess==0.4.0" "chessmg==0.6.0" "nchess==1.3.1"
         ensure_debian_packages stockfish
     fi
     # Incremental: scikit-build-core keeps its build tree under build/.
