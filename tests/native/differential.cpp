@@ -4,8 +4,10 @@
 // on many positions: well-known ones, positions reached by random play, FENs with
 // odd fields, and positions broken on purpose through their fields. Every call
 // must give the same moves in the same order, the same answer or the same failure,
-// and leave the board and both stacks as they were. The first difference is
-// printed with everything needed to rebuild the position, and the exit status is 1.
+// and leave the board and both stacks as they were; perft two plies deep must
+// count what the literal legal lists give. Before the positions, every entry of
+// the slider table is checked against the literal ray walk. The first difference
+// is printed with everything needed to rebuild the position, and the exit status is 1.
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -23,6 +25,7 @@
 #include "board/castling.hpp"
 #include "board/failure.hpp"
 #include "board/fen.hpp"
+#include "board/king_safety.hpp"
 #include "board/legal.hpp"
 #include "board/movegen.hpp"
 #include "board/perft.hpp"
@@ -312,6 +315,8 @@ struct Differential {
     std::uint64_t seed;
     std::size_t index = 0;
     std::size_t comparisons = 0, legal_found = 0, legal_failed = 0, castling_found = 0;
+    // How often legality came from pins and checks, and in which of its harder cases.
+    std::size_t orderly = 0, in_check = 0, double_check = 0, with_pins = 0, pinned_pawns = 0;
 
     void check(const Board& board) {
         compare(board, "pawn_moves", engine_list<pawn_moves>, literal_list<literal::pawn_moves>);
@@ -338,6 +343,7 @@ struct Differential {
         compare(board, "perft(2)", [](Board& b) { return perft(b.position, b.castling_field, 2); },
                 [](Board& b) { return literal_perft(b, 2); });
         castling_found += castling.size() > 2 && castling.front() == '[';
+        count_fast_path(board.position);
         legal_found += legal.size() > 2 && legal.front() == '[';
         legal_failed += legal.starts_with("failure");
     }
@@ -354,6 +360,16 @@ struct Differential {
         if (!same_board(engine_board, original)) mismatch(original, changed, dump(engine_board), unchanged);
         if (!same_board(literal_board, original)) mismatch(original, changed, unchanged, dump(literal_board));
         return engine_outcome;
+    }
+
+    void count_fast_path(const Position& position) {
+        const std::optional<KingSafety> safety = king_safety(position);
+        if (!safety) return;
+        ++orderly;
+        in_check += safety->evasion_targets != ~Bitboard{0};
+        double_check += safety->evasion_targets == 0;
+        with_pins += safety->pinned != 0;
+        pinned_pawns += (safety->pinned & position.pawns) != 0;
     }
 
     // Every occupancy of every square's relevant squares (sliders.hpp), around a lone
@@ -408,6 +424,8 @@ int main(int argc, char** argv) {
     std::cout << "tarvik-differential seed " << seed << ": " << count << " positions, " << differential.comparisons
               << " comparisons, all equal; legal lists: " << differential.legal_found << " with moves, "
               << differential.legal_failed << " failed; castling lists with moves: " << differential.castling_found
-              << '\n';
+              << "; legality from pins and checks: " << differential.orderly << " positions, "
+              << differential.in_check << " in check, " << differential.double_check << " in double check, "
+              << differential.with_pins << " with pins, " << differential.pinned_pawns << " with pinned pawns\n";
     return 0;
 }
