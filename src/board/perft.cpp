@@ -26,11 +26,12 @@ std::uint64_t pawn_push_and_capture_count(const Position& position, Bitboard paw
            pawn_move_count(reach.near_captures & allowed, promotion_rank);
 }
 
-// Counting leans on popcount, which the baseline x86-64 instruction set lacks (the
-// compiler emulates it in a dozen instructions). Where the loader can pick one of
-// several builds of a function (GNU indirect functions), the count of the last ply is also built for
-// CPUs with POPCNT and for x86-64-v3, and the best one the CPU runs is chosen when
-// the library loads; the library still runs on every x86-64 CPU.
+// Counting is mostly popcount, which baseline x86-64 lacks: the compiler calls an
+// emulation in its runtime library. Where the loader can pick one of several builds
+// of a function (GNU indirect functions), the count is also built for CPUs with
+// POPCNT and for x86-64-v3, and the loader takes the best one the CPU runs; the
+// library still runs on every x86-64 CPU. flatten inlines the helpers into each
+// build, which out of line would keep the baseline instructions.
 #if defined(__x86_64__) && defined(__GLIBC__) && defined(__GNUC__) && !defined(__POPCNT__)
 #define TARVIK_COUNT_BUILDS __attribute__((flatten, target_clones("arch=x86-64-v3", "popcnt", "default")))
 #else
