@@ -29,7 +29,9 @@ class MoveList {
 public:
     static constexpr std::size_t INLINE_CAPACITY = 256;
 
-    MoveList() = default;
+    // Written out rather than defaulted: value-initialising a class whose default
+    // constructor is not user-provided (MoveList{}) zero-fills it first, all 4 KiB.
+    MoveList() {}
     MoveList(const MoveList&) = delete;
     MoveList& operator=(const MoveList&) = delete;
 
