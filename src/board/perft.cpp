@@ -32,7 +32,10 @@ std::uint64_t pawn_push_and_capture_count(const Position& position, Bitboard paw
 // POPCNT and for x86-64-v3, and the loader takes the best one the CPU runs; the
 // library still runs on every x86-64 CPU. flatten inlines the helpers into each
 // build, which out of line would keep the baseline instructions.
-#if defined(__x86_64__) && defined(__GLIBC__) && defined(__GNUC__) && !defined(__POPCNT__)
+// GCC 12 and later are known to accept these build names; other compilers build
+// the count once, for the CPUs they target.
+#if defined(__x86_64__) && defined(__GLIBC__) && !defined(__clang__) && defined(__GNUC__) && __GNUC__ >= 12 && \
+    !defined(__POPCNT__)
 #define TARVIK_COUNT_BUILDS __attribute__((flatten, target_clones("arch=x86-64-v3", "popcnt", "default")))
 #else
 #define TARVIK_COUNT_BUILDS
