@@ -1,4 +1,8 @@
-"""Perft through the Python API against the published node counts of the usual test positions."""
+"""Perft through the Python API and from tarvik-perft against the published counts of the usual positions."""
+
+import os
+import pathlib
+import subprocess
 
 import pytest
 
@@ -41,3 +45,15 @@ def test_perft_matches_published_counts_and_leaves_board_as_found(fen, counts):
     assert (observable(board), ucis(board.legal_moves())) == before
     with pytest.raises(PanicException):
         board.pop()
+
+
+@pytest.mark.parametrize("fen, counts", PUBLISHED)
+def test_native_perft_counts_the_published_deepest_count(fen, counts):
+    """tarvik-perft counts the last ply without listing it; the deepest count checks that path far down."""
+    directory = os.environ.get("TARVIK_NATIVE_DIR")
+    if not directory:
+        pytest.skip("TARVIK_NATIVE_DIR is not set: the test command builds tarvik-perft and sets it")
+    result = subprocess.run([pathlib.Path(directory) / "tools" / "tarvik-perft", fen, str(len(counts))],
+                            capture_output=True, text=True, timeout=60)
+    assert result.returncode == 0, result.stderr
+    assert f"Nodes searched: {counts[-1]}" in result.stdout
