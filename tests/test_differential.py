@@ -2,7 +2,7 @@
 
 The native program tarvik-differential does the work: for each position it compares every
 generator, the attack and check tests, castling, legal moves, the game-end tests and perft two
-plies deep (counted against the literal lists), failures and the board left behind included; and,
+plies deep (counted against the legal lists), failures and the board left behind included; and,
 once, every entry of the slider table against the literal ray walk. It is built by the test
 command into TARVIK_NATIVE_DIR.
 """
