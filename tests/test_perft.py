@@ -47,13 +47,26 @@ def test_perft_matches_published_counts_and_leaves_board_as_found(fen, counts):
         board.pop()
 
 
-@pytest.mark.parametrize("fen, counts", PUBLISHED)
-def test_native_perft_counts_the_published_deepest_count(fen, counts):
-    """tarvik-perft counts the last ply without listing it; the deepest count checks that path far down."""
+def native_perft(fen, depth):
     directory = os.environ.get("TARVIK_NATIVE_DIR")
     if not directory:
         pytest.skip("TARVIK_NATIVE_DIR is not set: the test command builds tarvik-perft and sets it")
-    result = subprocess.run([pathlib.Path(directory) / "tools" / "tarvik-perft", fen, str(len(counts))],
-                            capture_output=True, text=True, timeout=60)
+    return subprocess.run([pathlib.Path(directory) / "tools" / "tarvik-perft", fen, str(depth)],
+                          capture_output=True, text=True, timeout=60)
+
+
+@pytest.mark.parametrize("fen, counts", PUBLISHED)
+def test_native_perft_counts_the_published_deepest_count(fen, counts):
+    """tarvik-perft counts the last ply without listing it; the deepest count checks that path far down."""
+    result = native_perft(fen, len(counts))
     assert result.returncode == 0, result.stderr
     assert f"Nodes searched: {counts[-1]}" in result.stdout
+
+
+def test_native_perft_fails_rather_than_search_without_end():
+    # Two bare kings play on for ever: the search stops at its depth bound, at once.
+    result = native_perft("8/8/8/8/8/8/8/K6k w - - 0 1", 999)
+    assert result.returncode == 1
+    assert "internal failure: perft cannot search deeper than 256 plies" in result.stderr
+    # No line of moves goes on from stalemate, so any depth counts nothing.
+    assert "Nodes searched: 0" in native_perft("7k/5Q2/6K1/8/8/8/8/8 b - - 0 1", 999).stdout

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "apply.hpp"
+#include "failure.hpp"
 #include "castling.hpp"
 #include "generators.hpp"
 #include "king_safety.hpp"
@@ -88,23 +89,36 @@ std::uint64_t count_legal_moves(const Position& position, const CastlingField& f
     return moves.size();
 }
 
-}  // namespace
+// Each ply of the search keeps its move list on the machine stack (4 KiB), so the
+// plies it may go down are bounded: a search that reaches further fails instead of
+// running out of stack. (Its tree would be far too large to count anyway; a depth
+// that no line of moves reaches, as below a mate, still counts.)
+constexpr unsigned MAX_SEARCH_PLIES = 256;
 
-std::uint64_t perft(const Position& position, const CastlingField& field, unsigned depth) {
+std::uint64_t perft_from(const Position& position, const CastlingField& field, unsigned depth, unsigned ply) {
     if (depth == 0) return 1;
     // At the last ply the leaves are the legal moves themselves: count, don't list.
     if (depth == 1) return count_legal_moves(position, field);
     MoveList moves;
     legal_moves(position, field, moves);
+    if (!moves.empty() && ply == MAX_SEARCH_PLIES) {
+        fail("perft cannot search deeper than " + std::to_string(MAX_SEARCH_PLIES) + " plies");
+    }
     // Copy-make: every child is a fresh copy of its parent, so nothing has to be
     // taken back and the recursion needs no undo stack.
     std::uint64_t nodes = 0;
     for (const Move& move : moves) {
         Position child = position;
         make_move(child, move);
-        nodes += perft(child, field, depth - 1);
+        nodes += perft_from(child, field, depth - 1, ply + 1);
     }
     return nodes;
+}
+
+}  // namespace
+
+std::uint64_t perft(const Position& position, const CastlingField& field, unsigned depth) {
+    return perft_from(position, field, depth, 0);
 }
 
 }  // namespace tarvik
