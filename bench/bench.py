@@ -7,7 +7,7 @@ Every comparison runs both sides in this process (or, for the native tools,
 in this run), alternating between them, and reports their ratio; per-call
 times are shown only beside it. Each figure is the best of several runs.
 
-    python bench/bench.py            full run (a few minutes)
+    python bench/bench.py            full run (about two minutes)
     python bench/bench.py --quick    tiny sizes, a smoke run
 
 The native section needs tarvik-perft (--perft, or $TARVIK_NATIVE_DIR/tools)
