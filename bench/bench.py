@@ -1,15 +1,20 @@
-"""Benchmarks of tarvik against python-chess and Stockfish, printed as tables.
+"""Benchmarks of tarvik against python-chess, Stockfish and the native peers, printed as tables.
+
+The native peers (bench/peers.py) are chess libraries written in C or C++ from the
+package index: bulletchess, chessmg and nchess.
 
 Every comparison runs both sides in this process (or, for the native tools,
 in this run), alternating between them, and reports their ratio; per-call
 times are shown only beside it. Each figure is the best of several runs.
 
-    python bench/bench.py            full run (about a minute)
+    python bench/bench.py            full run (about two minutes)
     python bench/bench.py --quick    tiny sizes, a smoke run
 
 The native section needs tarvik-perft (--perft, or $TARVIK_NATIVE_DIR/tools)
 and stockfish (--stockfish, or on PATH, or /usr/games). The run fails when
-any perft total or legal move list differs between the programs.
+any perft total differs between the programs, or tarvik's legal moves differ
+from python-chess's; a native peer whose legal moves differ is noted under its
+table and timed as it is.
 """
 
 import argparse
@@ -31,6 +36,7 @@ import chess
 import chess.polyglot
 
 import tarvik
+from peers import PEERS
 
 HERE = Path(__file__).resolve().parent
 REPO = HERE.parent
@@ -54,7 +60,7 @@ class Position:
 
 PERFT_SUITE = [
     Position("start", chess.STARTING_FEN, 4, 5),
-    Position("kiwipete", "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1", 3, 4),
+    Position("kiwipete", "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1", 3, 5),
     Position("perft-3", "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1", 4, 6),
     Position("perft-4", "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1", 3, 5),
     Position("perft-5", "rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ - 1 8", 3, 4),
@@ -281,6 +287,105 @@ def report_python_api(positions, results, repeat):
             for op in OPERATIONS}
 
 
+# ---------------------------------------------------------------- Python API against the native peers
+
+
+PEER_OPERATIONS = ("legal_moves", "apply+pop")
+NOTHING = (0).bit_length  # a C method without arguments that does no work: the floor's stand-in
+
+
+def peer_disagreement(position, ours, peer, board):
+    """None when the peer lists the same legal moves as tarvik (which python-chess has
+    confirmed above), else a note of the difference. Such a peer is still timed as it is."""
+    our_ucis = {move.uci() for move in ours.legal_moves()}
+    their_ucis = {peer.uci(move) for move in getattr(board, peer.legal_moves)()}
+    if our_ucis == their_ucis:
+        return None
+    return (f"{peer.name} lists {len(their_ucis)} legal moves in {position.name} ({position.fen}) where tarvik "
+            f"and python-chess list {len(our_ucis)}; missing: {sorted(our_ucis - their_ucis)}, "
+            f"extra: {sorted(their_ucis - our_ucis)}")
+
+
+def peer_api(positions, target, repeat):
+    """Per position, peer and operation: (our seconds per call, theirs), and the notes of
+    positions where a peer's legal moves differ. Both sides call bound methods of their
+    boards; apply+pop is per move played."""
+    results, disagreements = {}, []
+    for position in positions:
+        ours = tarvik.Board(position.fen)
+        our_moves = ours.legal_moves()
+        for peer in PEERS:
+            board = peer.board(position.fen)
+            if note := peer_disagreement(position, ours, peer, board):
+                disagreements.append(note)
+            their_legal_moves = getattr(board, peer.legal_moves)
+            loops = {"legal_moves": (repeat_call(ours.legal_moves), repeat_call(their_legal_moves))}
+            if peer.push:
+                loops["apply+pop"] = (
+                    repeat_apply_pop(ours.apply_move, ours.pop, our_moves),
+                    repeat_apply_pop(getattr(board, peer.push), getattr(board, peer.pop), their_legal_moves()),
+                )
+            for operation, (our_loop, their_loop) in loops.items():
+                ours_s, theirs_s = side_by_side(our_loop, their_loop, target, repeat)
+                if operation == "apply+pop":
+                    ours_s, theirs_s = ours_s / len(our_moves), theirs_s / len(their_legal_moves())
+                results[position.name, peer.name, operation] = (ours_s, theirs_s)
+        # The interpreter's share: the same loop with C calls that do nothing.
+        floor_s, _ = side_by_side(repeat_apply_pop(id, NOTHING, our_moves),
+                                  repeat_apply_pop(ours.apply_move, ours.pop, our_moves), target, repeat)
+        results[position.name, "floor", "apply+pop"] = floor_s / len(our_moves)
+    return results, disagreements
+
+
+def fastest_peer(ratios_by_peer):
+    """The peer against which tarvik's geometric-mean ratio is lowest, and that ratio."""
+    return min(ratios_by_peer.items(), key=lambda item: item[1])
+
+
+def report_peer_api(positions, measured, repeat):
+    results, disagreements = measured
+    columns = [(peer, op) for op in PEER_OPERATIONS for peer in PEERS if op != "apply+pop" or peer.push]
+    rows = []
+    for position in positions:
+        cells = [position.name, len(tarvik.Board(position.fen).legal_moves())]
+        for peer, operation in columns:
+            ours_s, theirs_s = results[position.name, peer.name, operation]
+            cells.append(ratio(theirs_s / ours_s))
+        rows.append(cells)
+    rows.append([])
+    geomeans = {}
+    for peer, operation in columns:
+        geomeans[peer.name, operation] = geometric_mean(
+            [results[p.name, peer.name, operation][1] / results[p.name, peer.name, operation][0] for p in positions])
+    rows.append(["geomean, all", ""] + [ratio(geomeans[peer.name, op]) for peer, op in columns])
+    print_table(
+        f"Python API: native peer time / tarvik time per call (higher is better; best of {repeat})",
+        ["position", "moves", *(f"{op} vs {peer.name}" for peer, op in columns)],
+        rows,
+        notes=["chessmg has no way to take a move back: no apply+pop column.",
+               "nchess plays moves with _makemove, its documented call for moves known to be legal.",
+               *(f"Differs: {note}" for note in disagreements)],
+    )
+    summary, fastest = [], {}
+    floor = geometric_mean([results[p.name, "floor", "apply+pop"] for p in positions])
+    for operation in PEER_OPERATIONS:
+        by_peer = {peer.name: geomeans[peer.name, operation] for peer, op in columns if op == operation}
+        name, value = fastest_peer(by_peer)
+        fastest[operation] = (name, value)
+        ours = geometric_mean([results[p.name, name, operation][0] for p in positions])
+        theirs = geometric_mean([results[p.name, name, operation][1] for p in positions])
+        summary.append([operation, name, per_call(ours), per_call(theirs), ratio(value),
+                        ", ".join(f"{peer} {ratio(r)}" for peer, r in by_peer.items())])
+    print_table(
+        f"Python API against the fastest native peer, over {len(positions)} positions (per-call times: geometric means)",
+        ["operation", "fastest peer", "tarvik/call", "peer/call", "ratio", "ratio against each peer"],
+        summary,
+        notes=[f"The apply+pop loop with C calls that do nothing in place of the library's takes {per_call(floor)}",
+               "per move: the interpreter's share, which no library can save."],
+    )
+    return fastest
+
+
 # ---------------------------------------------------------------- Python perft
 
 
@@ -436,6 +541,66 @@ def everyday(positions, target, repeat, perft_depth):
     return summary
 
 
+def peer_python_perft(positions, repeat, depth_override=None):
+    """The same Python perft loop over each peer that can take moves back."""
+    peers = [peer for peer in PEERS if peer.push]
+    rows, ratios, bounds = [], {peer.name: [] for peer in peers}, {peer.name: [] for peer in peers}
+    for position in positions:
+        depth = depth_override or position.python_depth
+        ours = tarvik.Board(position.fen)
+        nodes = perft(depth, ours.legal_moves, ours.apply_move, ours.pop)
+        # The interpreter's share: the loop over a tree of about the same shape (a fixed
+        # list of the mean branching factor), C calls that do nothing as play and take back.
+        branches = [None] * max(1, round(nodes ** (1 / depth)))
+        sides = {"floor": (depth, branches.copy, id, NOTHING),
+                 "tarvik": (depth, ours.legal_moves, ours.apply_move, ours.pop)}
+        for peer in peers:
+            board = peer.board(position.fen)
+            sides[peer.name] = (depth, getattr(board, peer.legal_moves), getattr(board, peer.push),
+                                getattr(board, peer.pop))
+        best = {side: (math.inf, 0) for side in sides}
+        gc.collect()
+        gc.disable()
+        try:
+            for _ in range(repeat):
+                for side, args in sides.items():
+                    start = time.perf_counter()
+                    nodes = perft(*args)
+                    best[side] = min(best[side], (time.perf_counter() - start, nodes))
+        finally:
+            gc.enable()
+        our_s, our_nodes = best["tarvik"]
+        for peer in peers:
+            their_s, their_nodes = best[peer.name]
+            if their_nodes != our_nodes:
+                raise BenchFailure(f"Python perft totals differ in {position.name} at depth {depth}: "
+                                   f"tarvik {our_nodes}, {peer.name} {their_nodes}")
+            ratios[peer.name].append(their_s / our_s)
+        floor_s, floor_nodes = best["floor"]
+        floor_per_node = floor_s / floor_nodes
+        for peer in peers:
+            bounds[peer.name].append(best[peer.name][0] / our_nodes / floor_per_node)
+        rows.append([position.name, depth, our_nodes, rate(our_nodes / our_s)]
+                    + [rate(our_nodes / best[peer.name][0]) for peer in peers]
+                    + [rate(1 / floor_per_node)]
+                    + [ratio(ratios[peer.name][-1]) for peer in peers]
+                    + [ratio(bounds[peer.name][-1]) for peer in peers])
+    rows.append([])
+    geomeans = {name: geometric_mean(values) for name, values in ratios.items()}
+    rows.append(["geomean of ratios", "", "", "", *([""] * (len(peers) + 1)),
+                 *(ratio(geomeans[p.name]) for p in peers), *(ratio(geometric_mean(bounds[p.name])) for p in peers)])
+    print_table(
+        f"Python perft loop against the native peers (the loop above, each library's own calls; best of {repeat})",
+        ["position", "depth", "nodes", "tarvik n/s", *(f"{p.name} n/s" for p in peers), "floor n/s",
+         *(f"vs {p.name}" for p in peers), *(f"bound vs {p.name}" for p in peers)],
+        rows,
+        notes=["chessmg has no way to take a move back, so it has no Python perft loop.",
+               "floor: the same loop over a fixed list with C calls that do nothing, the interpreter's share;",
+               "bound: the peer's time per node over the floor's, the most any library could gain on that peer."],
+    )
+    return fastest_peer(geomeans)
+
+
 # ---------------------------------------------------------------- native
 
 
@@ -530,11 +695,24 @@ def compare_divides(position, depth, ours, theirs):
         f"tarvik {our_total}, stockfish {their_total}" + "".join(f"\n  {line}" for line in differing))
 
 
+def peer_native_perft(peer, board, depth):
+    """(leaves, seconds) of the peer's own perft; the board is built before the clock starts."""
+    start = time.perf_counter()
+    nodes = peer.perft(board, depth)
+    return nodes, time.perf_counter() - start
+
+
+# The positions of the headline figure: tarvik-perft against the fastest native program.
+HEADLINE_POSITIONS = ("start", "kiwipete")
+
+
 def native(positions, perft_path, stockfish_path, repeat, depth_override=None):
     engine = Stockfish(stockfish_path)
     rows, ratios, peaks = [], [], []
     sums = {"ours": [0.0, 0], "theirs": [0.0, 0]}
     record_sizes = ""
+    rivals = ["stockfish", *(peer.name for peer in PEERS)]
+    rates = {}  # (position name, program) -> nodes per second
     try:
         # One untimed run each first: the first search of a session runs on a cold
         # machine (caches, clock speed) and would handicap whichever goes first.
@@ -544,6 +722,8 @@ def native(positions, perft_path, stockfish_path, repeat, depth_override=None):
         for position in positions:
             depth = depth_override or position.native_depth
             best_ours = best_theirs = math.inf
+            peer_boards = {peer.name: peer.board(position.fen) for peer in PEERS}
+            best_peers = {peer.name: math.inf for peer in PEERS}
             for _ in range(repeat):
                 counts, total, seconds, peak, record_sizes = tarvik_perft(perft_path, position.fen, depth)
                 best_ours = min(best_ours, seconds)
@@ -551,7 +731,17 @@ def native(positions, perft_path, stockfish_path, repeat, depth_override=None):
                 sf_counts, sf_total, sf_seconds = engine.perft(position.fen, depth)
                 best_theirs = min(best_theirs, sf_seconds)
                 compare_divides(position, depth, (counts, total), (sf_counts, sf_total))
+                for peer in PEERS:
+                    peer_total, peer_seconds = peer_native_perft(peer, peer_boards[peer.name], depth)
+                    if peer_total != total:
+                        raise BenchFailure(f"perft of {position.name} at depth {depth} differs: "
+                                           f"tarvik {total}, {peer.name} {peer_total}")
+                    best_peers[peer.name] = min(best_peers[peer.name], peer_seconds)
             ours_nps, theirs_nps = total / best_ours, total / best_theirs
+            rates[position.name, "tarvik"] = ours_nps
+            rates[position.name, "stockfish"] = theirs_nps
+            for name, seconds in best_peers.items():
+                rates[position.name, name] = total / seconds
             ratios.append(ours_nps / theirs_nps)
             sums["ours"][0] += best_ours
             sums["ours"][1] += total
@@ -574,7 +764,41 @@ def native(positions, perft_path, stockfish_path, repeat, depth_override=None):
         notes=["tarvik-perft: its own clock around the search, process start-up excluded; stockfish: from",
                "'go perft' sent to 'Nodes searched' read, engine already running. Root-move counts compared too."],
     )
-    return geometric_mean(ratios), total_ratio, max(peaks), stockfish_peak, record_sizes
+    headline = report_native_rivals(positions, rates, rivals, repeat, depth_override)
+    return geometric_mean(ratios), total_ratio, max(peaks), stockfish_peak, record_sizes, headline
+
+
+def report_native_rivals(positions, rates, rivals, repeat, depth_override):
+    """tarvik-perft against every native program; returns (fastest rival, ratio) over the headline positions."""
+    rows = []
+    for position in positions:
+        fastest = max(rivals, key=lambda rival: rates[position.name, rival])
+        rows.append([position.name, depth_override or position.native_depth, rate(rates[position.name, "tarvik"]),
+                     *(rate(rates[position.name, rival]) for rival in rivals),
+                     ratio(rates[position.name, "tarvik"] / rates[position.name, fastest]), fastest])
+    rows.append([])
+
+    def ratios_over(group):
+        return {rival: geometric_mean([rates[p.name, "tarvik"] / rates[p.name, rival] for p in group])
+                for rival in rivals}
+
+    groups = [(" + ".join(HEADLINE_POSITIONS), [p for p in positions if p.name in HEADLINE_POSITIONS]),
+              ("the whole suite", positions)]
+    results = {}
+    for label, group in groups:
+        by_rival = ratios_over(group)
+        results[label] = fastest_peer(by_rival)
+        rows.append([f"geomean, {label}", "", "", *(ratio(by_rival[rival]) for rival in rivals),
+                     ratio(results[label][1]), results[label][0]])
+    print_table(
+        f"Native perft against every native program, nodes per second (best of {repeat}; all totals equal)",
+        ["position", "depth", "tarvik", *rivals, "tarvik/fastest", "fastest"],
+        rows,
+        notes=["Peers run their own perft through one Python call each, their board built before the clock.",
+               "Geomean rows: tarvik's speed over each program's; the last two columns name the program",
+               "against which tarvik's geometric mean is lowest."],
+    )
+    return results[groups[0][0]], results[groups[1][0]]
 
 
 # ---------------------------------------------------------------- memory
@@ -639,17 +863,21 @@ class Sizes:
     repeat: int
     python_depth: int | None  # None: each position's own depth
     native_depth: int | None
+    native_repeat: int  # perft runs of each native program per position
     stack_moves: int
     everyday_perft_depth: int
 
 
-FULL = Sizes(random_positions=20, call_target=0.02, repeat=5, python_depth=None, native_depth=None,
+FULL = Sizes(random_positions=20, call_target=0.02, repeat=5, python_depth=None, native_depth=None, native_repeat=3,
              stack_moves=500_000, everyday_perft_depth=4)
-QUICK = Sizes(random_positions=2, call_target=2e-4, repeat=1, python_depth=2, native_depth=3, stack_moves=20_000,
-              everyday_perft_depth=2)
+QUICK = Sizes(random_positions=2, call_target=2e-4, repeat=1, python_depth=2, native_depth=3, native_repeat=1,
+              stack_moves=20_000, everyday_perft_depth=2)
 
 
-def report_goals(api, python_perft_ratio, native_ratio, stack_bytes, everyday_ratios):
+def report_goals(api, python_perft_ratio, native_ratio, stack_bytes, peers, everyday_ratios):
+    """Goals against python-chess and Stockfish, then against the fastest native program, then the everyday
+    methods against python-chess."""
+    (api_legal, api_apply), peer_perft, (native_headline, native_suite) = peers
     rows = [
         ["legal_moves() vs list(board.legal_moves)", ratio(api["legal_moves"]), ">= 30x", api["legal_moves"] >= 30],
         ["apply_move + pop vs push + pop", ratio(api["apply+pop"]), ">= 10x", api["apply+pop"] >= 10],
@@ -657,10 +885,23 @@ def report_goals(api, python_perft_ratio, native_ratio, stack_bytes, everyday_ra
         ["Python perft loop, nodes/s", ratio(python_perft_ratio), ">= 10x", python_perft_ratio >= 10],
         ["tarvik-perft --bulk vs stockfish, nodes/s", ratio(native_ratio), ">= 0.33x", native_ratio >= 1 / 3],
         ["bytes per applied move on the stacks", f"{stack_bytes:.0f} B", "<= 128 B", stack_bytes <= 128],
-    ] + [[operation, ratio(value), f">= {goal:.0f}x", value >= goal] for operation, value in everyday_ratios.items()
+        [],
+        [f"tarvik-perft vs fastest native perft ({native_headline[0]}), {' + '.join(HEADLINE_POSITIONS)}",
+         ratio(native_headline[1]), ">= 1.0x", native_headline[1] >= 1.0],
+        [f"tarvik-perft vs fastest native perft ({native_suite[0]}), whole suite",
+         ratio(native_suite[1]), ">= 1.0x", native_suite[1] >= 1.0],
+        [f"legal_moves() vs fastest native peer ({api_legal[0]})", ratio(api_legal[1]), ">= 2.0x",
+         api_legal[1] >= 2.0],
+        [f"apply_move + pop vs fastest native peer ({api_apply[0]})", ratio(api_apply[1]), ">= 1.1x",
+         api_apply[1] >= 1.1],
+        [f"Python perft loop vs fastest native peer ({peer_perft[0]})", ratio(peer_perft[1]), ">= 1.5x",
+         peer_perft[1] >= 1.5],
+        [],
+    ] + [[operation, ratio(value), f">= {goal:.0f}x", value >= goal]
+         for operation, value in everyday_ratios.items()
          for goal in [PERFT_GOAL if operation.startswith("perft") else EVERYDAY_GOAL]]
     print_table("Goals (ratios are geometric means over the positions)", ["figure", "value", "goal", ""],
-                [row[:3] + ["met" if row[3] else "MISSED"] for row in rows])
+                [row[:3] + ["met" if row[3] else "MISSED"] if row else row for row in rows])
 
 
 def main():
@@ -677,6 +918,7 @@ def main():
         stockfish_path = find_stockfish(options.stockfish)
         positions = PERFT_SUITE + random_middlegames(sizes.random_positions, options.seed)
         print(f"tarvik {Path(tarvik.__file__).name}, python-chess {chess.__version__}, "
+              + "".join(f"{peer.name} {peer.version}, " for peer in PEERS) +
               f"Python {platform.python_version()} ({sys.executable}), {platform.machine()}, {os.cpu_count()} CPUs")
         print(f"{len(PERFT_SUITE)} perft positions + {sizes.random_positions} random middlegames "
               f"(seed {options.seed})")
@@ -687,15 +929,20 @@ def main():
         api = report_python_api(positions, python_api(positions, sizes.call_target, sizes.repeat), sizes.repeat)
         python_perft_ratio, _ = python_perft(PERFT_SUITE, sizes.repeat, sizes.python_depth)
         everyday_ratios = everyday(positions, sizes.call_target, sizes.repeat, sizes.everyday_perft_depth)
-        native_ratio, _, perft_peak, stockfish_peak, record_sizes = native(
-            PERFT_SUITE, perft_path, stockfish_path, sizes.repeat, sizes.native_depth)
+        peer_results = report_peer_api(positions, peer_api(positions, sizes.call_target, sizes.repeat), sizes.repeat)
+        peer_perft = peer_python_perft(PERFT_SUITE, sizes.repeat, sizes.python_depth)
+        native_ratio, _, perft_peak, stockfish_peak, record_sizes, native_headline = native(
+            PERFT_SUITE, perft_path, stockfish_path, sizes.native_repeat, sizes.native_depth)
         stack_bytes = report_memory(sizes.stack_moves, record_sizes, perft_peak, stockfish_peak)
     except BenchFailure as failure:
         print(f"\nBENCH FAILED: {failure}", file=sys.stderr)
         return 1
 
-    report_goals(api, python_perft_ratio, native_ratio, stack_bytes, everyday_ratios)
-    print("All perft totals agree (tarvik-perft = stockfish; Python loop: tarvik = python-chess).")
+    report_goals(api, python_perft_ratio, native_ratio, stack_bytes,
+                 ((peer_results["legal_moves"], peer_results["apply+pop"]), peer_perft, native_headline),
+                 everyday_ratios)
+    print("All perft totals agree (tarvik-perft = stockfish = the peers' perft; "
+          "Python loop: tarvik = python-chess = the peers).")
     return 0
 
 

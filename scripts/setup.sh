@@ -54,10 +54,12 @@ setup_environment() {
     command -v ninja >/dev/null || build_requirements+=("ninja")
     ensure_requirements build "${build_requirements[@]}"
     if [ "$purpose" = test ]; then
-        # The project's test extra, read from pyproject.toml so the list lives in one place.
+        # The project's test and bench extras (the suite runs the benchmarks in their
+        # smallest form), read from pyproject.toml so the lists live in one place.
         local test_requirements
-        mapfile -t test_requirements < <(.venv/bin/python -c \
-            'import tomllib; print(*tomllib.load(open("pyproject.toml", "rb"))["project"]["optional-dependencies"]["test"], sep="\n")')
+        mapfile -t test_requirements < <(.venv/bin/python -c 'import tomllib
+extras = tomllib.load(open("pyproject.toml", "rb"))["project"]["optional-dependencies"]
+print(*extras["test"], *extras["bench"], sep="\n")')
         ensure_requirements test "${test_requirements[@]}"
         ensure_debian_packages stockfish
     fi

@@ -1,8 +1,10 @@
 """The engine's fast move logic against the literal algorithm, on many generated positions.
 
 The native program tarvik-differential does the work: for each position it compares every
-generator, the attack and check tests, castling, legal moves and the game-end tests, failures
-and the board left behind included. It is built by the test command into TARVIK_NATIVE_DIR.
+generator, the attack and check tests, castling, legal moves, the game-end tests and perft two
+plies deep (counted against the legal lists), failures and the board left behind included; and,
+once, every entry of the slider table against the literal ray walk. It is built by the test
+command into TARVIK_NATIVE_DIR.
 """
 
 import os
@@ -34,12 +36,18 @@ def test_fast_paths_agree_with_the_literal_algorithm(seed):
     assert result.returncode == 0, result.stdout + result.stderr
     summary = re.search(
         rf"{POSITIONS_PER_SEED} positions, (\d+) comparisons, all equal; "
-        r"legal lists: (\d+) with moves, (\d+) failed; castling lists with moves: (\d+)",
+        r"legal lists: (\d+) with moves, (\d+) failed; castling lists with moves: (\d+); "
+        r"legality from pins and checks: (\d+) positions, (\d+) in check, (\d+) in double check, "
+        r"(\d+) with pins, (\d+) with pinned pawns",
         result.stdout,
     )
     assert summary, result.stdout
-    comparisons, with_moves, failed, castling = map(int, summary.groups())
+    comparisons, with_moves, failed, castling, *fast_path = map(int, summary.groups())
     assert comparisons >= POSITIONS_PER_SEED * 256
     # Agreement on failures alone would prove little: most positions must produce moves.
     assert with_moves > 2 * failed
     assert castling > POSITIONS_PER_SEED // 50
+    # The legal generation from pins and checks meets its harder cases often enough.
+    orderly, in_check, double_check, with_pins, pinned_pawns = fast_path
+    assert orderly > POSITIONS_PER_SEED // 4
+    assert min(in_check, double_check, with_pins, pinned_pawns) > POSITIONS_PER_SEED // 100

@@ -1,4 +1,8 @@
-"""Perft through the Python API against the published node counts of the usual test positions."""
+"""Perft through the Python API and from tarvik-perft against the published counts of the usual positions."""
+
+import os
+import pathlib
+import subprocess
 
 import pytest
 
@@ -41,3 +45,28 @@ def test_perft_matches_published_counts_and_leaves_board_as_found(fen, counts):
     assert (observable(board), ucis(board.legal_moves())) == before
     with pytest.raises(PanicException):
         board.pop()
+
+
+def native_perft(fen, depth):
+    directory = os.environ.get("TARVIK_NATIVE_DIR")
+    if not directory:
+        pytest.skip("TARVIK_NATIVE_DIR is not set: the test command builds tarvik-perft and sets it")
+    return subprocess.run([pathlib.Path(directory) / "tools" / "tarvik-perft", fen, str(depth)],
+                          capture_output=True, text=True, timeout=60)
+
+
+@pytest.mark.parametrize("fen, counts", PUBLISHED)
+def test_native_perft_counts_the_published_deepest_count(fen, counts):
+    """tarvik-perft counts the last ply without listing it; the deepest count checks that path far down."""
+    result = native_perft(fen, len(counts))
+    assert result.returncode == 0, result.stderr
+    assert f"Nodes searched: {counts[-1]}" in result.stdout
+
+
+def test_native_perft_fails_rather_than_search_without_end():
+    # Two bare kings play on for ever: the search stops at its depth bound, at once.
+    result = native_perft("8/8/8/8/8/8/8/K6k w - - 0 1", 999)
+    assert result.returncode == 1
+    assert "internal failure: perft cannot search deeper than 256 plies" in result.stderr
+    # No line of moves goes on from stalemate, so any depth counts nothing.
+    assert "Nodes searched: 0" in native_perft("7k/5Q2/6K1/8/8/8/8/8 b - - 0 1", 999).stdout

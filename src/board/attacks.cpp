@@ -1,6 +1,7 @@
 #include "attacks.hpp"
 
 #include "failure.hpp"
+#include "sliders.hpp"
 
 namespace tarvik {
 

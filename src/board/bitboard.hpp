@@ -103,12 +103,13 @@ constexpr std::array<Bitboard, 64> lines_through(const std::array<std::size_t, 4
 inline constexpr std::array<Bitboard, 64> DIAGONALS = lines_through(BISHOP_RAYS);
 inline constexpr std::array<Bitboard, 64> ORTHOGONALS = lines_through(ROOK_RAYS);
 
-inline Square highest_square(Bitboard set) { return Square(63 - std::countl_zero(set)); }
-inline Square lowest_square(Bitboard set) { return Square(std::countr_zero(set)); }
+constexpr Square highest_square(Bitboard set) { return Square(63 - std::countl_zero(set)); }
+constexpr Square lowest_square(Bitboard set) { return Square(std::countr_zero(set)); }
 
 // The squares a ray from `from` reaches over `occupied`: up to and including the
-// first occupied square.
-inline Bitboard ray_reach(std::size_t direction, Square from, Bitboard occupied) {
+// first occupied square. Walked one ray at a time; the slider tables (sliders.hpp)
+// answer the same in one lookup.
+constexpr Bitboard ray_reach(std::size_t direction, Square from, Bitboard occupied) {
     const Bitboard ray = RAYS[direction][from];
     const Bitboard blockers = ray & occupied;
     if (!blockers) return ray;
@@ -116,17 +117,34 @@ inline Bitboard ray_reach(std::size_t direction, Square from, Bitboard occupied)
     return ray & ~RAYS[direction][blocker];
 }
 
-inline Bitboard diagonal_reach(Square from, Bitboard occupied) {
-    Bitboard reach = 0;
-    for (const std::size_t d : BISHOP_RAYS) reach |= ray_reach(d, from, occupied);
-    return reach;
-}
+// SQUARES_BETWEEN[a][b]: the squares strictly between two squares on one line
+// (rank, file or diagonal); empty when they share no line or stand side by side.
+// LINE_THROUGH[a][b]: the whole line through both, edge to edge; empty when they
+// share none. A piece pinned against its king keeps to the line through both.
+inline constexpr auto SQUARES_BETWEEN = [] {
+    std::array<std::array<Bitboard, 64>, 64> between{};
+    for (std::size_t d = 0; d < 8; ++d) {
+        for (Square a = 0; a < 64; ++a) {
+            for (Bitboard ray = RAYS[d][a]; ray; ray &= ray - 1) {
+                const Square b = lowest_square(ray);
+                between[a][b] = RAYS[d][a] & ~RAYS[d][b] & ~SQUARE_MASKS[b];
+            }
+        }
+    }
+    return between;
+}();
 
-inline Bitboard orthogonal_reach(Square from, Bitboard occupied) {
-    Bitboard reach = 0;
-    for (const std::size_t d : ROOK_RAYS) reach |= ray_reach(d, from, occupied);
-    return reach;
-}
+inline constexpr auto LINE_THROUGH = [] {
+    std::array<std::array<Bitboard, 64>, 64> lines{};
+    for (std::size_t d = 0; d < 4; ++d) {
+        // Direction d and direction 7 - d are the two halves of one line.
+        for (Square a = 0; a < 64; ++a) {
+            const Bitboard line = RAYS[d][a] | RAYS[7 - d][a] | SQUARE_MASKS[a];
+            for (Bitboard ray = line & ~SQUARE_MASKS[a]; ray; ray &= ray - 1) lines[a][lowest_square(ray)] = line;
+        }
+    }
+    return lines;
+}();
 
 // Squares holding a pawn of the given colour that could capture onto `target`.
 inline Bitboard pawn_capturers(bool white, Bitboard target) {

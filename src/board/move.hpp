@@ -40,13 +40,17 @@ class MoveList {
 public:
     static constexpr std::size_t INLINE_CAPACITY = 256;
 
-    MoveList() = default;
+    // Written out rather than defaulted: value-initialising a class whose default
+    // constructor is not user-provided (MoveList{}) zero-fills it first, all 4 KiB.
+    MoveList() {}
     MoveList(const MoveList&) = delete;
     MoveList& operator=(const MoveList&) = delete;
 
     void push_back(const Move& move) {
         if (size_ == capacity_) grow();
-        std::construct_at(data_ + size_++, move);
+        // Field by field: a whole-record copy of a move just built field by field
+        // makes the CPU wait for its narrow stores before the wide load can read them.
+        std::construct_at(data_ + size_++, move.from_square, move.to_square, move.promotion);
     }
     void truncate(std::size_t size) { size_ = size; }
 

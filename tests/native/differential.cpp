@@ -4,8 +4,10 @@
 // on many positions: well-known ones, positions reached by random play, FENs with
 // odd fields, and positions broken on purpose through their fields. Every call
 // must give the same moves in the same order, the same answer or the same failure,
-// and leave the board and both stacks as they were. The first difference is
-// printed with everything needed to rebuild the position, and the exit status is 1.
+// and leave the board and both stacks as they were; perft two plies deep must
+// count what the engine's own legal lists give. Before the positions, every entry of
+// the slider table is checked against the literal ray walk. The first difference
+// is printed with everything needed to rebuild the position, and the exit status is 1.
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -23,9 +25,12 @@
 #include "board/castling.hpp"
 #include "board/failure.hpp"
 #include "board/fen.hpp"
+#include "board/king_safety.hpp"
 #include "board/legal.hpp"
 #include "board/movegen.hpp"
+#include "board/perft.hpp"
 #include "board/pieces.hpp"
+#include "board/sliders.hpp"
 #include "literal.hpp"
 
 namespace {
@@ -244,6 +249,7 @@ std::string dump(const Board& board) {
 }
 
 std::string describe(bool answer) { return answer ? "true" : "false"; }
+std::string describe(std::uint64_t count) { return std::to_string(count); }
 
 std::string describe(const Moves& moves) {
     std::string text = "[";
@@ -288,10 +294,28 @@ Moves literal_list(Board& board) {
     return generate(board.position);
 }
 
+// Perft by the engine's legal lists, every move made on a copy: what its counting at
+// the last ply must agree with. (The lists themselves are checked against the
+// literal algorithm in every position.)
+std::uint64_t listed_perft(const Position& position, const CastlingField& field, unsigned depth) {
+    if (depth == 0) return 1;
+    MoveList moves;
+    legal_moves(position, field, moves);
+    std::uint64_t nodes = 0;
+    for (const Move& move : moves) {
+        Position child = position;
+        make_move(child, move);
+        nodes += listed_perft(child, field, depth - 1);
+    }
+    return nodes;
+}
+
 struct Differential {
     std::uint64_t seed;
     std::size_t index = 0;
     std::size_t comparisons = 0, legal_found = 0, legal_failed = 0, castling_found = 0;
+    // How often legality came from pins and checks, and in which of its harder cases.
+    std::size_t orderly = 0, in_check = 0, double_check = 0, with_pins = 0, pinned_pawns = 0;
 
     void check(const Board& board) {
         compare(board, "pawn_moves", engine_list<pawn_moves>, literal_list<literal::pawn_moves>);
@@ -314,7 +338,11 @@ struct Differential {
         compare(board, "is_checkmate", engine_test<is_checkmate>, literal::is_checkmate);
         compare(board, "is_stalemate", engine_test<is_stalemate>, literal::is_stalemate);
         compare(board, "is_game_over", engine_test<is_game_over>, literal::is_game_over);
+        // The engine's perft counts the last ply from target sets wherever it can.
+        compare(board, "perft(2)", [](Board& b) { return perft(b.position, b.castling_field, 2); },
+                [](Board& b) { return listed_perft(b.position, b.castling_field, 2); });
         castling_found += castling.size() > 2 && castling.front() == '[';
+        count_fast_path(board.position);
         legal_found += legal.size() > 2 && legal.front() == '[';
         legal_failed += legal.starts_with("failure");
     }
@@ -331,6 +359,47 @@ struct Differential {
         if (!same_board(engine_board, original)) mismatch(original, changed, dump(engine_board), unchanged);
         if (!same_board(literal_board, original)) mismatch(original, changed, unchanged, dump(literal_board));
         return engine_outcome;
+    }
+
+    void count_fast_path(const Position& position) {
+        const std::optional<KingSafety> safety = king_safety(position);
+        if (!safety) return;
+        ++orderly;
+        in_check += safety->evasion_targets != ~Bitboard{0};
+        double_check += safety->evasion_targets == 0;
+        with_pins += safety->pinned != 0;
+        pinned_pawns += (safety->pinned & position.pawns) != 0;
+    }
+
+    // Every occupancy of every square's relevant squares (sliders.hpp), around a lone
+    // rook or bishop: each entry of the slider table against the literal ray walk.
+    void check_slider_table() {
+        for (Square square = 0; square < 64; ++square) {
+            check_slider_blocks<rook_moves>(U'R', ROOK_SQUARES[square].relevant, square, literal::rook_moves);
+            check_slider_blocks<bishop_moves>(U'B', BISHOP_SQUARES[square].relevant, square, literal::bishop_moves);
+        }
+    }
+
+    template <void (*generate)(const Position&, MoveList&)>
+    void check_slider_blocks(char32_t slider, Bitboard relevant, Square square,
+                             Moves (*literal_generate)(const Position&)) {
+        Bitboard blockers = 0;
+        do {
+            Position position;
+            set_pieces_or(position, slider, SQUARE_MASKS[square]);
+            // Blockers of both colours: the slider takes the black ones.
+            set_pieces_or(position, U'n', blockers & 0xAAAAAAAAAAAAAAAAull);
+            set_pieces_or(position, U'N', blockers & 0x5555555555555555ull);
+            const std::string engine = describe(listed([&](MoveList& moves) { generate(position, moves); }));
+            const std::string literal = describe(literal_generate(position));
+            ++comparisons;
+            if (engine != literal) {
+                Board board;
+                board.position = position;
+                mismatch(board, "slider table", engine, literal);
+            }
+            blockers = (blockers - relevant) & relevant;
+        } while (blockers);
     }
 
     [[noreturn]] void mismatch(const Board& board, const std::string& call, const std::string& engine,
@@ -355,12 +424,15 @@ int main(int argc, char** argv) {
     }
     Random random(seed);
     Differential differential{seed};
+    differential.check_slider_table();
     for (; differential.index < count; ++differential.index) {
         differential.check(make_board(random, differential.index));
     }
     std::cout << "tarvik-differential seed " << seed << ": " << count << " positions, " << differential.comparisons
               << " comparisons, all equal; legal lists: " << differential.legal_found << " with moves, "
               << differential.legal_failed << " failed; castling lists with moves: " << differential.castling_found
-              << '\n';
+              << "; legality from pins and checks: " << differential.orderly << " positions, "
+              << differential.in_check << " in check, " << differential.double_check << " in double check, "
+              << differential.with_pins << " with pins, " << differential.pinned_pawns << " with pinned pawns\n";
     return 0;
 }

@@ -1,0 +1,75 @@
+#include "king_safety.hpp"
+
+#include "apply.hpp"
+#include "attacks.hpp"
+#include "sliders.hpp"
+
+namespace tarvik {
+namespace {
+
+bool is_orderly(const Position& p) {
+    const Bitboard sets[] = {p.pawns, p.rooks, p.knights, p.bishops, p.queens, p.kings};
+    Bitboard seen = 0;
+    for (const Bitboard set : sets) {
+        if (seen & set) return false;
+        seen |= set;
+    }
+    const auto single = [](Bitboard set) { return set && !(set & (set - 1)); };
+    return !(p.white_pieces & p.black_pieces) && seen == occupied(p) && single(p.kings & p.white_pieces) &&
+           single(p.kings & p.black_pieces) &&
+           !(p.en_passant && (*p.en_passant >= 64 || (seen & SQUARE_MASKS[*p.en_passant])));
+}
+
+// The squares next to the king it may step to: not attacked once it stands there,
+// its own square no longer blocking a slider that checks it, and a piece it takes
+// no longer attacking.
+Bitboard king_steps(const Position& position, Square king) {
+    const Bitboard occupancy = occupied(position) & ~SQUARE_MASKS[king];
+    Bitboard safe = 0;
+    for (Bitboard steps = KING_ATTACKS[king] & ~own_pieces(position); steps; steps &= steps - 1) {
+        const Square to = lowest_square(steps);
+        if (!(attackers(position, !position.turn, to, occupancy) & ~SQUARE_MASKS[to])) safe |= SQUARE_MASKS[to];
+    }
+    return safe;
+}
+
+// Own pieces that alone stand between the king and an enemy slider on their line.
+Bitboard pinned_pieces(const Position& position, Square king) {
+    const Bitboard own = own_pieces(position);
+    const Bitboard enemy = enemy_pieces(position);
+    const Bitboard snipers = enemy & (((position.rooks | position.queens) & ORTHOGONALS[king]) |
+                                      ((position.bishops | position.queens) & DIAGONALS[king]));
+    Bitboard pinned = 0;
+    for (Bitboard s = snipers; s; s &= s - 1) {
+        const Bitboard between = SQUARES_BETWEEN[king][lowest_square(s)] & (own | enemy);
+        if (between && !(between & (between - 1)) && (between & own)) pinned |= between;
+    }
+    return pinned;
+}
+
+}  // namespace
+
+std::optional<KingSafety> king_safety(const Position& position) {
+    if (!is_orderly(position)) return std::nullopt;
+    const bool white = position.turn;
+    const Square king = highest_square(position.kings & own_pieces(position));
+    const Square enemy_king = highest_square(position.kings & enemy_pieces(position));
+    if (is_destination(position, white, enemy_king)) return std::nullopt;
+    const Bitboard occupancy = occupied(position);
+    const Bitboard checkers = attackers(position, !white, king, occupancy);
+    Bitboard evasion_targets = ~Bitboard{0};
+    if (checkers) {
+        const bool single = (checkers & (checkers - 1)) == 0;
+        evasion_targets = single ? checkers | SQUARES_BETWEEN[king][lowest_square(checkers)] : 0;
+    }
+    return KingSafety{king, pinned_pieces(position, king), evasion_targets, king_steps(position, king)};
+}
+
+bool leaves_king_attacked(const Position& position, const Move& move) {
+    Position after = position;
+    make_move(after, move);
+    after.turn = position.turn;
+    return is_check(after);
+}
+
+}  // namespace tarvik
