@@ -209,6 +209,13 @@ def test_binding_and_conversion_errors(start, call, kind, message):
     assert game_state(start) == before
 
 
+def test_perft_rejects_a_search_deeper_than_its_bound():
+    kings = Board("8/8/8/8/8/8/8/K6k w - - 0 1")
+    with pytest.raises(ValueError, match="^perft cannot search deeper than 256 plies$"):
+        kings.perft(999)
+    assert Board("7k/5Q2/6K1/8/8/8/8/8 b - - 0 1").perft(999) == 0  # no line goes on from stalemate
+
+
 def test_full_move_number_and_half_move_clock():
     board = Board("4k3/8/8/8/8/8/4P3/4K1N1 w - - 4294967295 7")
     board.push_uci("g1f3")  # the clock counts modulo 2**32

@@ -67,6 +67,6 @@ def test_native_perft_fails_rather_than_search_without_end():
     # Two bare kings play on for ever: the search stops at its depth bound, at once.
     result = native_perft("8/8/8/8/8/8/8/K6k w - - 0 1", 999)
     assert result.returncode == 1
-    assert "internal failure: perft cannot search deeper than 256 plies" in result.stderr
+    assert "tarvik-perft: perft cannot search deeper than 256 plies" in result.stderr
     # No line of moves goes on from stalemate, so any depth counts nothing.
     assert "Nodes searched: 0" in native_perft("7k/5Q2/6K1/8/8/8/8/8 b - - 0 1", 999).stdout

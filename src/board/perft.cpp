@@ -4,8 +4,8 @@
 #include <optional>
 
 #include "apply.hpp"
-#include "failure.hpp"
 #include "castling.hpp"
+#include "failure.hpp"
 #include "generators.hpp"
 #include "king_safety.hpp"
 #include "legal.hpp"
@@ -90,9 +90,10 @@ std::uint64_t count_legal_moves(const Position& position, const CastlingField& f
 }
 
 // Each ply of the search keeps its move list on the machine stack (4 KiB), so the
-// plies it may go down are bounded: a search that reaches further fails instead of
-// running out of stack. (Its tree would be far too large to count anyway; a depth
-// that no line of moves reaches, as below a mate, still counts.)
+// plies it may go down are bounded: a search that reaches further is rejected, as a
+// depth asked for, instead of running out of stack. (Its tree would be far too
+// large to count anyway; a depth that no line of moves reaches, as below a mate,
+// still counts.)
 constexpr unsigned MAX_SEARCH_PLIES = 256;
 
 std::uint64_t perft_from(const Position& position, const CastlingField& field, unsigned depth, unsigned ply) {
@@ -102,7 +103,7 @@ std::uint64_t perft_from(const Position& position, const CastlingField& field, u
     MoveList moves;
     legal_moves(position, field, moves);
     if (!moves.empty() && ply == MAX_SEARCH_PLIES) {
-        fail("perft cannot search deeper than " + std::to_string(MAX_SEARCH_PLIES) + " plies");
+        reject("perft cannot search deeper than " + std::to_string(MAX_SEARCH_PLIES) + " plies");
     }
     // Copy-make: every child is a fresh copy of its parent, so nothing has to be
     // taken back and the recursion needs no undo stack.

@@ -98,7 +98,8 @@ inline constexpr const char* PERFT_DOC =
     "perft($self, depth)\n--\n\n"
     "The number of move sequences of depth plies in the legal move tree below the\n"
     "position (1 for depth 0), counted natively; the board is not changed. The\n"
-    "usual check of a move generator against published counts.\n\n"
+    "usual check of a move generator against published counts. Raises ValueError\n"
+    "when a line of moves would lead the search deeper than 256 plies.\n\n"
     ">>> Board().perft(3)\n"
     "8902";
 

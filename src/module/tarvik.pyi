@@ -222,7 +222,8 @@ class Board:
         """The number of leaf paths depth plies deep in the legal move tree (1 for depth 0).
 
         Counted natively; the board is unchanged. Raises PanicException where legal_moves()
-        does anywhere in the tree.
+        does anywhere in the tree, and ValueError when a line of moves would lead the search
+        deeper than 256 plies.
         """
     def __copy__(self) -> Board:
         """The same as copy()."""
