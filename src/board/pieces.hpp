@@ -17,6 +17,10 @@ inline constexpr int NO_PIECE = -1;
 // The index into PIECE_SETS of the first set that holds the square, or NO_PIECE.
 // Colour plays no part, and on a broken board the first set wins.
 inline int piece_on(const Position& position, Bitboard square) {
+    // Most squares a move looks at are empty: one test over all six sets answers those.
+    const Bitboard pieces = position.pawns | position.rooks | position.knights | position.bishops |
+                            position.queens | position.kings;
+    if (!(pieces & square)) return NO_PIECE;
     for (int piece = 0; piece < 6; ++piece) {
         if (position.*PIECE_SETS[piece] & square) return piece;
     }

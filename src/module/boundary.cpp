@@ -1,5 +1,7 @@
 #include "boundary.hpp"
 
+#include <algorithm>
+
 #include <vector>
 
 namespace tarvik::module {
@@ -117,7 +119,13 @@ void too_many_positional(const Signature& signature, Py_ssize_t given) {
 bool bind_arguments(const Signature& signature, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
                     PyObject** bound) {
     const std::size_t count = signature.parameters.size();
-    if (static_cast<std::size_t>(nargs) > count) {
+    const auto given = static_cast<std::size_t>(nargs);
+    if (kwnames == nullptr && given >= signature.required && given <= count) {
+        // The usual call, every argument by position: nothing can be wrong with it.
+        std::fill(std::copy_n(args, given, bound), bound + count, nullptr);
+        return true;
+    }
+    if (given > count) {
         too_many_positional(signature, nargs);
         return false;
     }
