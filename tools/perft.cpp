@@ -100,11 +100,11 @@ int main(int argc, char** argv) {
             total = 1;
         } else {
             MoveList moves;
-            tarvik::legal_moves(board.position, board.castling_field, moves);
+            tarvik::legal_moves(board.position, board.castling_field(), moves);
             for (const Move& move : moves) {
                 Position child = board.position;
                 tarvik::make_move(child, move);
-                const std::uint64_t nodes = tarvik::perft(child, board.castling_field, unsigned(depth - 1));
+                const std::uint64_t nodes = tarvik::perft(child, board.castling_field(), unsigned(depth - 1));
                 std::printf("%s: %llu\n", tarvik::uci(move).c_str(), static_cast<unsigned long long>(nodes));
                 total += nodes;
             }

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -87,12 +88,21 @@ inline Bitboard enemy_pieces(const Position& p) { return p.turn ? p.black_pieces
 inline Bitboard colour_pieces(const Position& p, bool white) { return white ? p.white_pieces : p.black_pieces; }
 inline Bitboard occupied(const Position& p) { return p.white_pieces | p.black_pieces; }
 
+// What a board keeps of the FEN text it was built from: the text itself and its
+// castling field. Neither ever changes, so copies of a board share them.
+struct FenOrigin {
+    std::string fen;
+    CastlingField castling_field;
+};
+
 struct Board {
     Position position;
-    CastlingField castling_field;
-    std::string fen;  // the text the board was built from; never changed
+    std::shared_ptr<const FenOrigin> origin;  // set by board_from_fen
     std::vector<Move> move_stack;
     std::vector<BoardState> history;  // history[i]: the position before move_stack[i]
+
+    const std::string& fen() const { return origin->fen; }
+    const CastlingField& castling_field() const { return origin->castling_field; }
 };
 
 // What each square shows, a1 first: a piece letter (upper case for White) or '.'.

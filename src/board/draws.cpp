@@ -69,7 +69,7 @@ bool has_insufficient_material(const Position& p, bool white) {
 }  // namespace
 
 bool is_repetition(const Board& board, long long count) {
-    const CastlingField& field = board.castling_field;
+    const CastlingField& field = board.castling_field();
     const RepetitionKey now = repetition_key(board.position, field);
     // Walk back one move at a time, as taking moves back would.
     for (std::size_t moves = board.history.size();; --moves) {

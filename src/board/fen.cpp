@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -68,18 +69,18 @@ std::uint32_t read_clock(std::string_view field) {
     return static_cast<std::uint32_t>(value);
 }
 
-void parse_fen(Board& board) {
-    const std::vector<std::string_view> fields = split_fields(board.fen);
-    if (fields.size() < 6) {
-        fail("Invalid starting fen; got " + board.fen + ", with " + std::to_string(fields.size()) + " parts");
-    }
+std::vector<std::string_view> fen_fields(const std::string& fen) {
+    std::vector<std::string_view> fields = split_fields(fen);
+    if (fields.size() < 6) fail("Invalid starting fen; got " + fen + ", with " + std::to_string(fields.size()) + " parts");
+    return fields;
+}
+
+// Every field but the castling field itself, which the board's origin holds.
+void parse_fen(Board& board, const std::vector<std::string_view>& fields) {
     Position& position = board.position;
     place_pieces(position, fields[0]);
     position.turn = fields[1] == "w";
-    if (fields[2] != "-") {
-        board.castling_field = read_castling_field(fields[2]);
-        position.castling_rights = {true, board.castling_field.letters};
-    }
+    if (fields[2] != "-") position.castling_rights = {true, board.castling_field().letters};
     if (fields[3] != "-") position.en_passant = read_en_passant(fields[3]);
     position.half_move_clock = read_clock(fields[4]);
     position.full_move_number = read_clock(fields[5]);
@@ -88,9 +89,13 @@ void parse_fen(Board& board) {
 }  // namespace
 
 Board board_from_fen(std::string fen) {
+    auto origin = std::make_shared<FenOrigin>();
+    origin->fen = std::move(fen);
+    const std::vector<std::string_view> fields = fen_fields(origin->fen);
+    if (fields[2] != "-") origin->castling_field = read_castling_field(fields[2]);
     Board board;
-    board.fen = std::move(fen);
-    parse_fen(board);
+    board.origin = std::move(origin);
+    parse_fen(board, fields);
     return board;
 }
 
@@ -102,7 +107,7 @@ void set_board(Board& board) {
     position.white_pieces = position.black_pieces = 0;
     position.castling_rights = {};
     position.en_passant.reset();
-    parse_fen(board);
+    parse_fen(board, fen_fields(board.fen()));
 }
 
 std::string to_fen(const Board& board) {
@@ -124,7 +129,7 @@ std::string to_fen(const Board& board) {
         if (rank) fen += '/';
     }
     fen += position.turn ? " w " : " b ";
-    const std::optional<std::string> castling = castling_text(position, board.castling_field);
+    const std::optional<std::string> castling = castling_text(position, board.castling_field());
     fen += castling && !castling->empty() ? *castling : "-";
     fen += ' ';
     fen += position.en_passant ? square_name(*position.en_passant) : "-";

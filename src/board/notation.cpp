@@ -85,7 +85,7 @@ const char* check_suffix(const Board& board, const Move& move) {
     make_move(after, move);
     if (!is_check(after)) return "";
     MoveList replies;
-    legal_moves(after, board.castling_field, replies);
+    legal_moves(after, board.castling_field(), replies);
     return replies.empty() ? "#" : "+";
 }
 
@@ -166,13 +166,13 @@ bool matches(const Position& position, const SanRequest& request, const Move& mo
 Move legal_move_from_uci(const Board& board, std::string_view text) {
     const std::optional<Move> move = parse_uci(text);
     if (!move) reject_text(board, "invalid uci", text);
-    if (!is_legal_move(board.position, board.castling_field, *move)) reject_text(board, "illegal uci", text);
+    if (!is_legal_move(board.position, board.castling_field(), *move)) reject_text(board, "illegal uci", text);
     return *move;
 }
 
 std::string san(const Board& board, const Move& move) {
     MoveList legal;
-    legal_moves(board.position, board.castling_field, legal);
+    legal_moves(board.position, board.castling_field(), legal);
     if (std::find(legal.begin(), legal.end(), move) == legal.end()) reject_text(board, "illegal move", uci(move));
     return san_without_suffix(board.position, legal, move) + check_suffix(board, move);
 }
@@ -181,7 +181,7 @@ Move legal_move_from_san(const Board& board, std::string_view text) {
     const std::optional<SanRequest> request = read_san(text);
     if (!request) reject_text(board, "invalid san", text);
     MoveList legal;
-    legal_moves(board.position, board.castling_field, legal);
+    legal_moves(board.position, board.castling_field(), legal);
     const Move* found = nullptr;
     for (const Move& move : legal) {
         if (!matches(board.position, *request, move)) continue;

@@ -113,13 +113,13 @@ PyObject* is_check_method(PyObject* self, PyObject*) {
 
 PyObject* castling_moves_method(PyObject* self, PyObject*) {
     return board_call<Access::exclusive>(self, [](tarvik::Board& board, MoveList& moves) {
-        castling_moves(board.position, board.castling_field, moves);
+        castling_moves(board.position, board.castling_field(), moves);
     });
 }
 
 PyObject* legal_moves_method(PyObject* self, PyObject*) {
     return board_call<Access::exclusive>(self, [](tarvik::Board& board, MoveList& moves) {
-        legal_moves(board.position, board.castling_field, moves);
+        legal_moves(board.position, board.castling_field(), moves);
     });
 }
 
@@ -153,7 +153,7 @@ PyObject* apply_move_method(PyObject* self, Arguments args, Py_ssize_t nargs, Py
 // A game-end test, as a method returning a bool.
 template <bool (*test)(const Position&, const CastlingField&)>
 PyObject* game_end_method(PyObject* self, PyObject*) {
-    return board_call<Access::exclusive>(self, [](tarvik::Board& board) { return test(board.position, board.castling_field); });
+    return board_call<Access::exclusive>(self, [](tarvik::Board& board) { return test(board.position, board.castling_field()); });
 }
 
 PyObject* restore_method(PyObject* self, Arguments args, Py_ssize_t nargs, PyObject* kwnames) {
@@ -189,7 +189,7 @@ PyObject* is_legal_method(PyObject* self, Arguments args, Py_ssize_t nargs, PyOb
     static constexpr const char* parameters[] = {"move"};
     static constexpr Signature signature{"Board.is_legal", parameters, 1};
     return board_call<Access::shared, MoveParam>(self, signature, args, nargs, kwnames,
-        [](tarvik::Board& board, const Move& move) { return is_legal_move(board.position, board.castling_field, move); });
+        [](tarvik::Board& board, const Move& move) { return is_legal_move(board.position, board.castling_field(), move); });
 }
 
 PyObject* push_uci_method(PyObject* self, Arguments args, Py_ssize_t nargs, PyObject* kwnames) {
@@ -230,7 +230,7 @@ PyObject* push_san_method(PyObject* self, Arguments args, Py_ssize_t nargs, PyOb
 
 PyObject* zobrist_hash_method(PyObject* self, PyObject*) {
     return board_call<Access::shared>(self, [](tarvik::Board& board) {
-        return zobrist_hash(board.position, board.castling_field);
+        return zobrist_hash(board.position, board.castling_field());
     });
 }
 
@@ -244,7 +244,7 @@ PyObject* is_repetition_method(PyObject* self, Arguments args, Py_ssize_t nargs,
 template <std::uint32_t half_moves>
 PyObject* clock_draw_method(PyObject* self, PyObject*) {
     return board_call<Access::shared>(self, [](tarvik::Board& board) {
-        return is_clock_draw(board.position, board.castling_field, half_moves);
+        return is_clock_draw(board.position, board.castling_field(), half_moves);
     });
 }
 
@@ -262,12 +262,12 @@ PyObject* perft_method(PyObject* self, Arguments args, Py_ssize_t nargs, PyObjec
     static constexpr const char* parameters[] = {"depth"};
     static constexpr Signature signature{"Board.perft", parameters, 1};
     return board_call<Access::shared, DepthParam>(self, signature, args, nargs, kwnames,
-        [](tarvik::Board& board, std::uint32_t depth) { return perft(board.position, board.castling_field, depth); });
+        [](tarvik::Board& board, std::uint32_t depth) { return perft(board.position, board.castling_field(), depth); });
 }
 
 PyObject* reduce_method(PyObject* self, PyObject*) {
     return board_call<Access::shared>(self, [](tarvik::Board& board) {
-        return PickledBoard{board.fen, serialize_game(board)};
+        return PickledBoard{board.fen(), serialize_game(board)};
     });
 }
 
@@ -377,9 +377,11 @@ void forget_board_type() { the_board_type = nullptr; }
 PyObject* to_python(tarvik::Board&& board) {
     PyTypeObject* type = board_type();
     if (type == nullptr) return nullptr;
-    PyObject* self = type->tp_alloc(type, 0);
-    if (self == nullptr) return nullptr;
-    return emplace_record(self, std::move(board));
+    // The memory the type's own allocator would take, without zero-filling it first:
+    // the record and its flag are constructed right away.
+    void* block = PyObject_Malloc(sizeof(Object<tarvik::Board>));
+    if (block == nullptr) return PyErr_NoMemory();
+    return emplace_record(PyObject_Init(static_cast<PyObject*>(block), type), std::move(board));
 }
 
 PyObject* to_python(PickledBoard&& pickled) {

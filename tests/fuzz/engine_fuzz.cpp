@@ -70,15 +70,15 @@ void step(Board& board, Input& input) {
     MoveList moves;
     switch (op % 14) {
         case 0: leaves_alone(board, [&] { pseudo_legal_moves(board.position, moves); }); break;
-        case 1: leaves_alone(board, [&] { legal_moves(board.position, board.castling_field, moves); }); break;
-        case 2: leaves_alone(board, [&] { castling_moves(board.position, board.castling_field, moves); }); break;
+        case 1: leaves_alone(board, [&] { legal_moves(board.position, board.castling_field(), moves); }); break;
+        case 2: leaves_alone(board, [&] { castling_moves(board.position, board.castling_field(), moves); }); break;
         case 3: leaves_alone(board, [&] { is_attacked(board.position, input.byte()); }); break;
         case 4: leaves_alone(board, [&] { is_check(board.position); }); break;
-        case 5: leaves_alone(board, [&] { is_game_over(board.position, board.castling_field); }); break;
-        case 6: leaves_alone(board, [&] { perft(board.position, board.castling_field, input.byte() % 3); }); break;
+        case 5: leaves_alone(board, [&] { is_game_over(board.position, board.castling_field()); }); break;
+        case 6: leaves_alone(board, [&] { perft(board.position, board.castling_field(), input.byte() % 3); }); break;
         case 7: {  // a legal move, when there is one
             try {
-                legal_moves(board.position, board.castling_field, moves);
+                legal_moves(board.position, board.castling_field(), moves);
             } catch (const InternalFailure&) {
                 break;
             }

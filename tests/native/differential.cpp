@@ -74,7 +74,7 @@ Board played_board(Random& random) {
     for (std::size_t ply = below(random, 60); ply > 0; --ply) {
         MoveList moves;
         try {
-            legal_moves(board.position, board.castling_field, moves);
+            legal_moves(board.position, board.castling_field(), moves);
         } catch (const InternalFailure&) {
             break;
         }
@@ -146,7 +146,7 @@ Board sparse_board(Random& random) {
     other_side.turn = !position.turn;
     if (is_check(other_side)) position.turn = !position.turn;
     if (below(random, 2)) ready_en_passant(position, random);
-    position.castling_rights.letters = std::uint8_t(random() & board.castling_field.letters);
+    position.castling_rights.letters = std::uint8_t(random() & board.castling_field().letters);
     return board;
 }
 
@@ -211,7 +211,7 @@ Board make_board(Random& random, std::size_t index) {
         default: {
             const std::size_t kind = below(random, 4);
             Board board = kind == 0 ? odd_fen_board(random) : kind == 1 ? sparse_board(random) : played_board(random);
-            break_position(board.position, board.castling_field, random);
+            break_position(board.position, board.castling_field(), random);
             return board;
         }
     }
@@ -237,7 +237,7 @@ std::string dump(const Board& board) {
     const Position& p = board.position;
     const CastlingRights& rights = p.castling_rights;
     std::ostringstream out;
-    out << "fen: " << board.fen << '\n' << board_text(p) << std::hex << "\npawns 0x" << p.pawns << " rooks 0x"
+    out << "fen: " << board.fen() << '\n' << board_text(p) << std::hex << "\npawns 0x" << p.pawns << " rooks 0x"
         << p.rooks << " knights 0x" << p.knights << " bishops 0x" << p.bishops << " queens 0x" << p.queens
         << " kings 0x" << p.kings << "\nwhite_pieces 0x" << p.white_pieces << " black_pieces 0x" << p.black_pieces
         << std::dec << "\nturn " << (p.turn ? "white" : "black") << ", castling "
@@ -281,12 +281,12 @@ Moves engine_list(Board& board) {
 
 template <void (*generate)(const Position&, const CastlingField&, MoveList&)>
 Moves engine_board_list(Board& board) {
-    return listed([&](MoveList& moves) { generate(board.position, board.castling_field, moves); });
+    return listed([&](MoveList& moves) { generate(board.position, board.castling_field(), moves); });
 }
 
 template <bool (*test)(const Position&, const CastlingField&)>
 bool engine_test(Board& board) {
-    return test(board.position, board.castling_field);
+    return test(board.position, board.castling_field());
 }
 
 template <Moves (*generate)(const Position&)>
@@ -339,8 +339,8 @@ struct Differential {
         compare(board, "is_stalemate", engine_test<is_stalemate>, literal::is_stalemate);
         compare(board, "is_game_over", engine_test<is_game_over>, literal::is_game_over);
         // The engine's perft counts the last ply from target sets wherever it can.
-        compare(board, "perft(2)", [](Board& b) { return perft(b.position, b.castling_field, 2); },
-                [](Board& b) { return listed_perft(b.position, b.castling_field, 2); });
+        compare(board, "perft(2)", [](Board& b) { return perft(b.position, b.castling_field(), 2); },
+                [](Board& b) { return listed_perft(b.position, b.castling_field(), 2); });
         castling_found += castling.size() > 2 && castling.front() == '[';
         count_fast_path(board.position);
         legal_found += legal.size() > 2 && legal.front() == '[';

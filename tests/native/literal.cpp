@@ -163,7 +163,7 @@ bool attacked_by_rules(Board& board, Square target) {
 // that moves have deleted since.
 std::u32string castling_text(const Board& board) {
     std::vector<std::string_view> fields;
-    const std::string_view fen = board.fen;
+    const std::string_view fen = board.fen();
     for (std::size_t start = 0, space = 0; space != std::string_view::npos; start = space + 1) {
         space = fen.find(' ', start);
         fields.push_back(fen.substr(start, space - start));
