@@ -40,7 +40,16 @@ from peers import PEERS
 
 HERE = Path(__file__).resolve().parent
 REPO = HERE.parent
+DEFAULT_CHART = REPO / "docs" / "performance.png"
 SQUARES = [f"{file}{rank}" for rank in "12345678" for file in "abcdefgh"]
+
+
+# tarvik's ratio over each library, figure by figure, for the chart: {figure: {library: ratio}}.
+CHART = {}
+
+
+def chart(figure, library, value):
+    CHART.setdefault(figure, {})[library] = value
 
 
 class BenchFailure(Exception):
@@ -283,8 +292,11 @@ def report_python_api(positions, results, repeat):
         notes=["Per-call times include the loop and call overhead of the interpreter, the same for both.",
                "Board(fen) on the start position: python-chess skips parsing for its standard FEN."],
     )
-    return {op: geometric_mean([results[p.name, op][1] / results[p.name, op][0] for p in positions])
-            for op in OPERATIONS}
+    summary = {op: geometric_mean([results[p.name, op][1] / results[p.name, op][0] for p in positions])
+               for op in OPERATIONS}
+    for operation, value in summary.items():
+        chart(operation, "python-chess", value)
+    return summary
 
 
 # ---------------------------------------------------------------- Python API against the native peers
@@ -358,6 +370,8 @@ def report_peer_api(positions, measured, repeat):
         geomeans[peer.name, operation] = geometric_mean(
             [results[p.name, peer.name, operation][1] / results[p.name, peer.name, operation][0] for p in positions])
     rows.append(["geomean, all", ""] + [ratio(geomeans[peer.name, op]) for peer, op in columns])
+    for (peer_name, operation), value in geomeans.items():
+        chart(operation, peer_name, value)
     print_table(
         f"Python API: native peer time / tarvik time per call (higher is better; best of {repeat})",
         ["position", "moves", *(f"{op} vs {peer.name}" for peer, op in columns)],
@@ -439,6 +453,7 @@ def python_perft(positions, repeat, depth_override=None):
         ["position", "depth", "nodes", "tarvik n/s", "python-chess n/s", "ratio", "tarvik/node", "python-chess/node"],
         rows,
     )
+    chart("Python perft loop", "python-chess", geometric_mean(ratios))
     return geometric_mean(ratios), total_ratio
 
 
@@ -505,6 +520,8 @@ def everyday(positions, target, repeat, perft_depth):
              per_call(geometric_mean(per_call_times[operation][1])), ratio(geometric_mean(ratios[operation]))]
             for operation in EVERYDAY]
     summary = {operation: geometric_mean(ratios[operation]) for operation in EVERYDAY}
+    for operation, value in summary.items():
+        chart(operation, "python-chess", value)
 
     theirs_game = seeded_game(200, seed=7)
     ours_game = tarvik.Board()
@@ -515,6 +532,7 @@ def everyday(positions, target, repeat, perft_depth):
         ours_s, theirs_s = side_by_side(*(repeat_call(loop) for loop in loops[operation]), target, repeat)
         rows.append([operation, "200-ply game", per_call(ours_s), per_call(theirs_s), ratio(theirs_s / ours_s)])
         summary[f"{operation}, 200-ply game"] = theirs_s / ours_s
+        chart(f"{operation}, 200-ply game", "python-chess", theirs_s / ours_s)
 
     start = PERFT_SUITE[0].fen
     ours, theirs = tarvik.Board(start), chess.Board(start)
@@ -531,6 +549,7 @@ def everyday(positions, target, repeat, perft_depth):
     rows.append([f"perft({perft_depth})", f"start, {our_nodes} nodes", per_call(best_ours), per_call(best_theirs),
                  ratio(best_theirs / best_ours)])
     summary[f"perft({perft_depth})"] = best_theirs / best_ours
+    chart(f"Board.perft({perft_depth}) vs a Python perft loop", "python-chess", best_theirs / best_ours)
     print_table(
         f"Everyday methods: python-chess time / tarvik time (higher is better; best of {repeat})",
         ["operation", "on", "tarvik/call", "python-chess/call", "ratio"], rows,
@@ -587,6 +606,8 @@ def peer_python_perft(positions, repeat, depth_override=None):
                     + [ratio(bounds[peer.name][-1]) for peer in peers])
     rows.append([])
     geomeans = {name: geometric_mean(values) for name, values in ratios.items()}
+    for name, value in geomeans.items():
+        chart("Python perft loop", name, value)
     rows.append(["geomean of ratios", "", "", "", *([""] * (len(peers) + 1)),
                  *(ratio(geomeans[p.name]) for p in peers), *(ratio(geometric_mean(bounds[p.name])) for p in peers)])
     print_table(
@@ -784,6 +805,8 @@ def report_native_rivals(positions, rates, rivals, repeat, depth_override):
 
     groups = [(" + ".join(HEADLINE_POSITIONS), [p for p in positions if p.name in HEADLINE_POSITIONS]),
               ("the whole suite", positions)]
+    for rival, value in ratios_over(positions).items():
+        chart("native perft (tarvik-perft)", rival, value)
     results = {}
     for label, group in groups:
         by_rival = ratios_over(group)
@@ -910,6 +933,8 @@ def main():
     parser.add_argument("--perft", help="path of tarvik-perft")
     parser.add_argument("--stockfish", help="path of stockfish")
     parser.add_argument("--seed", type=int, default=2024, help="seed of the random middlegames")
+    parser.add_argument("--chart", type=Path, help="where to draw the chart of the ratios "
+                        f"(default: {DEFAULT_CHART.relative_to(REPO)} for a full run, none for --quick)")
     options = parser.parse_args()
     sizes = QUICK if options.quick else FULL
 
@@ -943,6 +968,11 @@ def main():
                  everyday_ratios)
     print("All perft totals agree (tarvik-perft = stockfish = the peers' perft; "
           "Python loop: tarvik = python-chess = the peers).")
+    chart_path = options.chart or (None if options.quick else DEFAULT_CHART)
+    if chart_path:
+        from chart import draw, finite  # matplotlib only where a chart is drawn
+
+        print(f"Chart: {draw(finite(CHART), chart_path, f'tarvik against each library, {platform.machine()}')}")
     return 0
 
 

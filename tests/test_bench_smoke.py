@@ -10,12 +10,14 @@ import pytest
 REPO = Path(__file__).resolve().parents[1]
 
 
-def test_quick_bench_runs_and_totals_agree():
+def test_quick_bench_runs_and_totals_agree(tmp_path):
     if "TARVIK_NATIVE_DIR" not in os.environ:
         pytest.skip("TARVIK_NATIVE_DIR is not set: the test command builds tarvik-perft and sets it")
+    chart = tmp_path / "chart.png"
     result = subprocess.run(
-        [sys.executable, str(REPO / "bench" / "bench.py"), "--quick"],
-        capture_output=True, text=True, timeout=120,
+        [sys.executable, str(REPO / "bench" / "bench.py"), "--quick", "--chart", str(chart)],
+        capture_output=True, text=True, timeout=180,
     )
     assert result.returncode == 0, result.stdout + result.stderr
     assert "All perft totals agree" in result.stdout
+    assert chart.read_bytes().startswith(b"\x89PNG")
