@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -50,7 +51,7 @@ public:
         if (size_ == capacity_) grow();
         // Field by field: a whole-record copy of a move just built field by field
         // makes the CPU wait for its narrow stores before the wide load can read them.
-        std::construct_at(data_ + size_++, move.from_square, move.to_square, move.promotion);
+        ::new (static_cast<void*>(data_ + size_++)) Move{move.from_square, move.to_square, move.promotion};
     }
     void truncate(std::size_t size) { size_ = size; }
 
