@@ -2,6 +2,7 @@
 and the demo type-checks against it under mypy --strict."""
 
 import ast
+import inspect
 import pathlib
 import subprocess
 import sys
@@ -46,3 +47,18 @@ def test_the_installed_stub_is_the_one_in_the_repository():
     installed = [path for path in sys.path if (pathlib.Path(path) / "tarvik-stubs" / "__init__.pyi").is_file()]
     assert installed, f"no tarvik-stubs on sys.path (the module is in {site})"
     assert (pathlib.Path(installed[0]) / "tarvik-stubs" / "__init__.pyi").read_text() == STUB.read_text()
+
+
+def test_the_reference_and_the_compiled_docstrings_are_derived_from_the_stub(tmp_path):
+    # The stub is the one place the documentation is written; docs/api.md and the
+    # module's docstrings are generated from it and must not drift.
+    reference = tmp_path / "api.md"
+    subprocess.run([sys.executable, str(REPO / "tools" / "docstrings.py"), "reference", str(STUB), str(reference)],
+                   check=True)
+    assert reference.read_text() == (REPO / "docs" / "api.md").read_text(), "run tools/docstrings.py reference"
+    import tarvik  # noqa: PLC0415 - imported where the compiled texts are checked
+
+    tree = ast.parse(STUB.read_text())
+    board = next(node for node in tree.body if isinstance(node, ast.ClassDef) and node.name == "Board")
+    to_fen = next(node for node in board.body if isinstance(node, ast.FunctionDef) and node.name == "to_fen")
+    assert inspect.getdoc(tarvik.Board.to_fen) == ast.get_docstring(to_fen)

@@ -1,41 +1,21 @@
 // The Board class: one game position with its FEN text and undo stacks. Every
-// method is one engine step behind the boundary; the table below keeps the order
-// in which the methods are registered.
+// method is one engine step behind the boundary. This file holds the class and its
+// core methods; the other board_*.cpp files add theirs (board_methods.hpp).
+#include <vector>
+
 #include "../board/apply.hpp"
 #include "../board/attacks.hpp"
 #include "../board/castling.hpp"
-#include "../board/draws.hpp"
 #include "../board/fen.hpp"
 #include "../board/legal.hpp"
 #include "../board/movegen.hpp"
-#include "../board/notation.hpp"
-#include "../board/perft.hpp"
 #include "../board/pieces.hpp"
-#include "../board/serialize.hpp"
-#include "../board/zobrist.hpp"
-#include "board_docs.hpp"
-#include "types.hpp"
+#include "board_methods.hpp"
 
 namespace tarvik::module {
 namespace {
 
 PyTypeObject* the_board_type = nullptr;
-
-using Arguments = PyObject* const*;
-
-template <Access kind, class... Params, class Body>
-PyObject* board_call(PyObject* self, const Signature& signature, Arguments args, Py_ssize_t nargs, PyObject* kwnames,
-                     Body&& body) {
-    return call_method<tarvik::Board, kind, Params...>(self, signature, args, nargs, kwnames, std::forward<Body>(body));
-}
-
-// Methods without arguments use the interpreter's no-argument form, which
-// rejects arguments itself.
-template <Access kind, class Body>
-PyObject* board_call(PyObject* self, Body&& body) {
-    static constexpr Signature no_arguments{"", {}, 0};
-    return call_method<tarvik::Board, kind>(self, no_arguments, nullptr, 0, nullptr, std::forward<Body>(body));
-}
 
 // The class cannot be subclassed, so the new object is always a plain Board.
 PyObject* board_vectorcall(PyObject*, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) {
@@ -167,196 +147,71 @@ PyObject* pop_method(PyObject* self, PyObject*) {
     return board_call<Access::exclusive>(self, [](tarvik::Board& board) { return pop(board); });
 }
 
-// ---- beyond the core: text in and out, copies, hashing, draws and perft
-
-PyObject* to_fen_method(PyObject* self, PyObject*) {
-    return board_call<Access::shared>(self, [](tarvik::Board& board) { return to_fen(board); });
-}
-
-PyObject* copy_method(PyObject* self, PyObject*) {
-    return board_call<Access::shared>(self, [](tarvik::Board& board) { return tarvik::Board(board); });
-}
-
-PyObject* deepcopy_method(PyObject* self, Arguments args, Py_ssize_t nargs, PyObject* kwnames) {
-    static constexpr const char* parameters[] = {"memo"};
-    static constexpr Signature signature{"Board.__deepcopy__", parameters, 1};
-    // A board holds no Python objects, so the memo has nothing to share.
-    return board_call<Access::shared, AnyParam>(self, signature, args, nargs, kwnames,
-        [](tarvik::Board& board, PyObject*) { return tarvik::Board(board); });
-}
-
-PyObject* is_legal_method(PyObject* self, Arguments args, Py_ssize_t nargs, PyObject* kwnames) {
-    static constexpr const char* parameters[] = {"move"};
-    static constexpr Signature signature{"Board.is_legal", parameters, 1};
-    return board_call<Access::shared, MoveParam>(self, signature, args, nargs, kwnames,
-        [](tarvik::Board& board, const Move& move) { return is_legal_move(board.position, board.castling_field(), move); });
-}
-
-PyObject* push_uci_method(PyObject* self, Arguments args, Py_ssize_t nargs, PyObject* kwnames) {
-    static constexpr const char* parameters[] = {"uci"};
-    static constexpr Signature signature{"Board.push_uci", parameters, 1};
-    return board_call<Access::exclusive, TextParam>(self, signature, args, nargs, kwnames,
-        [](tarvik::Board& board, const std::string& text) {
-            const Move move = legal_move_from_uci(board, text);
-            apply_move(board, move);
-            return move;
-        });
-}
-
-PyObject* san_method(PyObject* self, Arguments args, Py_ssize_t nargs, PyObject* kwnames) {
-    static constexpr const char* parameters[] = {"move"};
-    static constexpr Signature signature{"Board.san", parameters, 1};
-    return board_call<Access::shared, MoveParam>(self, signature, args, nargs, kwnames,
-        [](tarvik::Board& board, const Move& move) { return san(board, move); });
-}
-
-PyObject* parse_san_method(PyObject* self, Arguments args, Py_ssize_t nargs, PyObject* kwnames) {
-    static constexpr const char* parameters[] = {"san"};
-    static constexpr Signature signature{"Board.parse_san", parameters, 1};
-    return board_call<Access::shared, TextParam>(self, signature, args, nargs, kwnames,
-        [](tarvik::Board& board, const std::string& text) { return legal_move_from_san(board, text); });
-}
-
-PyObject* push_san_method(PyObject* self, Arguments args, Py_ssize_t nargs, PyObject* kwnames) {
-    static constexpr const char* parameters[] = {"san"};
-    static constexpr Signature signature{"Board.push_san", parameters, 1};
-    return board_call<Access::exclusive, TextParam>(self, signature, args, nargs, kwnames,
-        [](tarvik::Board& board, const std::string& text) {
-            const Move move = legal_move_from_san(board, text);
-            apply_move(board, move);
-            return move;
-        });
-}
-
-PyObject* zobrist_hash_method(PyObject* self, PyObject*) {
-    return board_call<Access::shared>(self, [](tarvik::Board& board) {
-        return zobrist_hash(board.position, board.castling_field());
-    });
-}
-
-PyObject* is_repetition_method(PyObject* self, Arguments args, Py_ssize_t nargs, PyObject* kwnames) {
-    static constexpr const char* parameters[] = {"count"};
-    static constexpr Signature signature{"Board.is_repetition", parameters, 0};
-    return board_call<Access::shared, Defaulted<CountParam, 3LL>>(self, signature, args, nargs, kwnames,
-        [](tarvik::Board& board, long long count) { return is_repetition(board, count); });
-}
-
-template <std::uint32_t half_moves>
-PyObject* clock_draw_method(PyObject* self, PyObject*) {
-    return board_call<Access::shared>(self, [](tarvik::Board& board) {
-        return is_clock_draw(board.position, board.castling_field(), half_moves);
-    });
-}
-
-PyObject* is_fivefold_repetition_method(PyObject* self, PyObject*) {
-    return board_call<Access::shared>(self, [](tarvik::Board& board) { return is_repetition(board, 5); });
-}
-
-PyObject* is_insufficient_material_method(PyObject* self, PyObject*) {
-    return board_call<Access::shared>(self, [](tarvik::Board& board) {
-        return is_insufficient_material(board.position);
-    });
-}
-
-PyObject* perft_method(PyObject* self, Arguments args, Py_ssize_t nargs, PyObject* kwnames) {
-    static constexpr const char* parameters[] = {"depth"};
-    static constexpr Signature signature{"Board.perft", parameters, 1};
-    return board_call<Access::shared, DepthParam>(self, signature, args, nargs, kwnames,
-        [](tarvik::Board& board, std::uint32_t depth) { return perft(board.position, board.castling_field(), depth); });
-}
-
-PyObject* reduce_method(PyObject* self, PyObject*) {
-    return board_call<Access::shared>(self, [](tarvik::Board& board) {
-        return PickledBoard{board.fen(), serialize_game(board)};
-    });
-}
-
-PyObject* setstate_method(PyObject* self, Arguments args, Py_ssize_t nargs, PyObject* kwnames) {
-    static constexpr const char* parameters[] = {"state"};
-    static constexpr Signature signature{"Board.__setstate__", parameters, 1};
-    return board_call<Access::exclusive, BytesParam>(self, signature, args, nargs, kwnames,
-        [](tarvik::Board& board, const std::string& state) { deserialize_game(board, state); });
-}
-
-constexpr int NO_ARGUMENTS = METH_NOARGS;
-constexpr int WITH_ARGUMENTS = METH_FASTCALL | METH_KEYWORDS;
-
-PyMethodDef methods[] = {
-    {"set_board", method_pointer(set_board_method), NO_ARGUMENTS, "set_board($self)\n--\n\n"},
-    {"get_pieces", method_pointer(get_pieces_method), WITH_ARGUMENTS, "get_pieces($self, piece_type)\n--\n\n"},
+const PyMethodDef methods[] = {
+    {"set_board", method_pointer(set_board_method), NO_ARGUMENTS, doc("Board.set_board")},
+    {"get_pieces", method_pointer(get_pieces_method), WITH_ARGUMENTS, doc("Board.get_pieces")},
     {"set_pieces_or", method_pointer(set_pieces_or_method), WITH_ARGUMENTS,
-     "set_pieces_or($self, piece_type, bitboard)\n--\n\n"},
+     doc("Board.set_pieces_or")},
     {"set_pieces_xor", method_pointer(set_pieces_xor_method), WITH_ARGUMENTS,
-     "set_pieces_xor($self, piece_type, bitboard)\n--\n\n"},
+     doc("Board.set_pieces_xor")},
     {"pawn_moves", method_pointer(generator_method<Access::exclusive, pawn_moves>), NO_ARGUMENTS,
-     "pawn_moves($self)\n--\n\n"},
+     doc("Board.pawn_moves")},
     {"knight_moves", method_pointer(generator_method<Access::shared, knight_moves>), NO_ARGUMENTS,
-     "knight_moves($self)\n--\n\n"},
+     doc("Board.knight_moves")},
     {"king_moves", method_pointer(generator_method<Access::shared, king_moves>), NO_ARGUMENTS,
-     "king_moves($self)\n--\n\n"},
+     doc("Board.king_moves")},
     {"bishop_moves", method_pointer(generator_method<Access::shared, bishop_moves>), NO_ARGUMENTS,
-     "bishop_moves($self)\n--\n\n"},
+     doc("Board.bishop_moves")},
     {"rook_moves", method_pointer(generator_method<Access::shared, rook_moves>), NO_ARGUMENTS,
-     "rook_moves($self)\n--\n\n"},
+     doc("Board.rook_moves")},
     {"queen_moves", method_pointer(generator_method<Access::shared, queen_moves>), NO_ARGUMENTS,
-     "queen_moves($self)\n--\n\n"},
+     doc("Board.queen_moves")},
     {"pseudo_legal_moves", method_pointer(generator_method<Access::exclusive, pseudo_legal_moves>), NO_ARGUMENTS,
-     "pseudo_legal_moves($self)\n--\n\n"},
-    {"_is_attacked", method_pointer(is_attacked_method), WITH_ARGUMENTS, "_is_attacked($self, square)\n--\n\n"},
-    {"is_check", method_pointer(is_check_method), NO_ARGUMENTS, "is_check($self)\n--\n\n"},
-    {"_castling_moves", method_pointer(castling_moves_method), NO_ARGUMENTS, "_castling_moves($self)\n--\n\n"},
-    {"legal_moves", method_pointer(legal_moves_method), NO_ARGUMENTS, "legal_moves($self)\n--\n\n"},
+     doc("Board.pseudo_legal_moves")},
+    {"_is_attacked", method_pointer(is_attacked_method), WITH_ARGUMENTS, doc("Board._is_attacked")},
+    {"is_check", method_pointer(is_check_method), NO_ARGUMENTS, doc("Board.is_check")},
+    {"_castling_moves", method_pointer(castling_moves_method), NO_ARGUMENTS, doc("Board._castling_moves")},
+    {"legal_moves", method_pointer(legal_moves_method), NO_ARGUMENTS, doc("Board.legal_moves")},
     {"_reset_half_move_clock", method_pointer(reset_half_move_clock_method), WITH_ARGUMENTS,
-     "_reset_half_move_clock($self, from_mask, to_mask)\n--\n\n"},
+     doc("Board._reset_half_move_clock")},
     {"_check_castling_rights", method_pointer(check_castling_rights_method), NO_ARGUMENTS,
-     "_check_castling_rights($self)\n--\n\n"},
+     doc("Board._check_castling_rights")},
     {"_remove_castling_rights", method_pointer(remove_castling_rights_method), WITH_ARGUMENTS,
-     "_remove_castling_rights($self, id)\n--\n\n"},
-    {"apply_move", method_pointer(apply_move_method), WITH_ARGUMENTS, "apply_move($self, mov)\n--\n\n"},
-    {"is_checkmate", method_pointer(game_end_method<is_checkmate>), NO_ARGUMENTS, "is_checkmate($self)\n--\n\n"},
-    {"is_stalemate", method_pointer(game_end_method<is_stalemate>), NO_ARGUMENTS, "is_stalemate($self)\n--\n\n"},
-    {"is_game_over", method_pointer(game_end_method<is_game_over>), NO_ARGUMENTS, "is_game_over($self)\n--\n\n"},
-    {"_restore", method_pointer(restore_method), WITH_ARGUMENTS, "_restore($self, board_state)\n--\n\n"},
-    {"pop", method_pointer(pop_method), NO_ARGUMENTS, "pop($self)\n--\n\n"},
-    {"to_fen", method_pointer(to_fen_method), NO_ARGUMENTS, TO_FEN_DOC},
-    {"copy", method_pointer(copy_method), NO_ARGUMENTS, COPY_DOC},
-    {"is_legal", method_pointer(is_legal_method), WITH_ARGUMENTS, IS_LEGAL_DOC},
-    {"push_uci", method_pointer(push_uci_method), WITH_ARGUMENTS, PUSH_UCI_DOC},
-    {"san", method_pointer(san_method), WITH_ARGUMENTS, SAN_DOC},
-    {"parse_san", method_pointer(parse_san_method), WITH_ARGUMENTS, PARSE_SAN_DOC},
-    {"push_san", method_pointer(push_san_method), WITH_ARGUMENTS, PUSH_SAN_DOC},
-    {"zobrist_hash", method_pointer(zobrist_hash_method), NO_ARGUMENTS, ZOBRIST_HASH_DOC},
-    {"is_repetition", method_pointer(is_repetition_method), WITH_ARGUMENTS, IS_REPETITION_DOC},
-    {"is_fifty_moves", method_pointer(clock_draw_method<100>), NO_ARGUMENTS, IS_FIFTY_MOVES_DOC},
-    {"is_seventyfive_moves", method_pointer(clock_draw_method<150>), NO_ARGUMENTS, IS_SEVENTYFIVE_MOVES_DOC},
-    {"is_fivefold_repetition", method_pointer(is_fivefold_repetition_method), NO_ARGUMENTS,
-     IS_FIVEFOLD_REPETITION_DOC},
-    {"is_insufficient_material", method_pointer(is_insufficient_material_method), NO_ARGUMENTS,
-     IS_INSUFFICIENT_MATERIAL_DOC},
-    {"perft", method_pointer(perft_method), WITH_ARGUMENTS, PERFT_DOC},
-    {"__copy__", method_pointer(copy_method), NO_ARGUMENTS, "__copy__($self)\n--\n\nThe same as copy()."},
-    {"__deepcopy__", method_pointer(deepcopy_method), WITH_ARGUMENTS,
-     "__deepcopy__($self, memo)\n--\n\nThe same as copy(): a board holds no other objects."},
-    {"__reduce__", method_pointer(reduce_method), NO_ARGUMENTS,
-     "__reduce__($self)\n--\n\nPickle support: the FEN text the board was made from and its game as bytes."},
-    {"__setstate__", method_pointer(setstate_method), WITH_ARGUMENTS,
-     "__setstate__($self, state)\n--\n\nPickle support: replace the position and both stacks with those of\n"
-     "state, bytes from __reduce__(). Other bytes raise ValueError and change nothing."},
-    {nullptr, nullptr, 0, nullptr},
+     doc("Board._remove_castling_rights")},
+    {"apply_move", method_pointer(apply_move_method), WITH_ARGUMENTS, doc("Board.apply_move")},
+    {"is_checkmate", method_pointer(game_end_method<is_checkmate>), NO_ARGUMENTS, doc("Board.is_checkmate")},
+    {"is_stalemate", method_pointer(game_end_method<is_stalemate>), NO_ARGUMENTS, doc("Board.is_stalemate")},
+    {"is_game_over", method_pointer(game_end_method<is_game_over>), NO_ARGUMENTS, doc("Board.is_game_over")},
+    {"_restore", method_pointer(restore_method), WITH_ARGUMENTS, doc("Board._restore")},
+    {"pop", method_pointer(pop_method), NO_ARGUMENTS, doc("Board.pop")},
 };
 
+// Every file's methods in registration order, then the closing sentinel. Built once
+// and kept for the process: each runtime's type points into it.
+PyMethodDef* method_table() {
+    static std::vector<PyMethodDef> table = [] {
+        std::vector<PyMethodDef> all;
+        for (const std::span<const PyMethodDef> part : {core_board_methods(), everyday_board_methods()}) {
+            all.insert(all.end(), part.begin(), part.end());
+        }
+        all.push_back({nullptr, nullptr, 0, nullptr});
+        return all;
+    }();
+    return table.data();
+}
+
 PyGetSetDef attributes[] = {
-    {"turn", get_turn, set_turn, nullptr, nullptr},
+    {"turn", get_turn, set_turn, doc("Board.turn"), nullptr},
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
 PyType_Slot slots[] = {
-    {Py_tp_doc, const_cast<char*>("Board(starting_fen=None)\n--\n\n")},
+    {Py_tp_doc, const_cast<char*>(doc("Board"))},
     {Py_tp_new, reinterpret_cast<void*>(board_new)},
     {Py_tp_dealloc, reinterpret_cast<void*>(dealloc_object<tarvik::Board>)},
     {Py_tp_str, reinterpret_cast<void*>(text_form)},
     {Py_tp_repr, reinterpret_cast<void*>(text_form)},
-    {Py_tp_methods, methods},
+    {Py_tp_methods, nullptr},  // method_table(), filled in before the type is made
     {Py_tp_getset, attributes},
     {0, nullptr},
 };
@@ -365,8 +220,14 @@ PyType_Spec type_spec{"builtins.Board", sizeof(Object<tarvik::Board>), 0, Py_TPF
 
 }  // namespace
 
+std::span<const PyMethodDef> core_board_methods() { return methods; }
+
 PyTypeObject* board_type() {
-    if (the_board_type == nullptr && (the_board_type = create_type(type_spec)) != nullptr) {
+    if (the_board_type != nullptr) return the_board_type;
+    for (PyType_Slot& slot : slots) {
+        if (slot.slot == Py_tp_methods) slot.pfunc = method_table();
+    }
+    if ((the_board_type = create_type(type_spec)) != nullptr) {
         the_board_type->tp_vectorcall = board_vectorcall;
     }
     return the_board_type;

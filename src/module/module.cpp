@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "docstrings.hpp"
 #include "types.hpp"
 
 namespace tarvik::module {
@@ -34,7 +35,7 @@ PyObject* hello_world(PyObject*, PyObject*) {
     Py_RETURN_NONE;
 }
 
-PyMethodDef hello_world_def{"hello_world", hello_world, METH_NOARGS, "hello_world()\n--\n\n"};
+PyMethodDef hello_world_def{"hello_world", hello_world, METH_NOARGS, doc("hello_world")};
 
 PyModuleDef module_def{PyModuleDef_HEAD_INIT, "tarvik", "", 0, nullptr, nullptr, nullptr, nullptr, nullptr};
 

@@ -1,5 +1,6 @@
 // The Move class: one move record, readable and writable attribute by attribute,
 // printed as UCI text. Moves compare and hash by identity.
+#include "docstrings.hpp"
 #include "types.hpp"
 
 namespace tarvik::module {
@@ -113,28 +114,23 @@ int set_promotion(PyObject* self, PyObject* value, void*) {
 }
 
 PyMethodDef methods[] = {
-    {"uci", method_pointer(uci_method), METH_NOARGS, "uci($self)\n--\n\n"},
-    {"from_uci", method_pointer(from_uci_method), METH_FASTCALL | METH_KEYWORDS | METH_CLASS,
-     "from_uci($type, uci)\n--\n\n"
-     "The move that UCI text names: two squares a1..h8 and an optional promotion\n"
-     "letter q, r, b or n, as in \"e2e4\" or \"e7e8q\". Any other text raises\n"
-     "ValueError. The move need not be legal anywhere; see Board.is_legal."},
-    {"__reduce__", method_pointer(reduce_method), METH_NOARGS,
-     "__reduce__($self)\n--\n\nPickle and copy support: Move(from_square, to_square, promotion)."},
+    {"uci", method_pointer(uci_method), METH_NOARGS, doc("Move.uci")},
+    {"from_uci", method_pointer(from_uci_method), METH_FASTCALL | METH_KEYWORDS | METH_CLASS, doc("Move.from_uci")},
+    {"__reduce__", method_pointer(reduce_method), METH_NOARGS, doc("Move.__reduce__")},
     {nullptr, nullptr, 0, nullptr},
 };
 
 PyGetSetDef attributes[] = {
-    {"to_square", get_to_square, set_to_square, nullptr, nullptr},
-    {"from_square", get_from_square, set_from_square, nullptr, nullptr},
-    {"promotion", get_promotion, set_promotion, nullptr, nullptr},
+    {"to_square", get_to_square, set_to_square, doc("Move.to_square"), nullptr},
+    {"from_square", get_from_square, set_from_square, doc("Move.from_square"), nullptr},
+    {"promotion", get_promotion, set_promotion, doc("Move.promotion"), nullptr},
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
 PyObject* move_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) { return new_from_tuple(type, args, kwargs); }
 
 PyType_Slot slots[] = {
-    {Py_tp_doc, const_cast<char*>("Move(from_square, to_square, promotion=None)\n--\n\n")},
+    {Py_tp_doc, const_cast<char*>(doc("Move"))},
     {Py_tp_new, reinterpret_cast<void*>(move_new)},
     {Py_tp_alloc, reinterpret_cast<void*>(move_alloc)},
     {Py_tp_free, reinterpret_cast<void*>(move_free)},

@@ -1,20 +1,32 @@
-"""A fast chess position library: boards from FEN, move generation, legality, notation and game end.
+"""The module `tarvik` exports `Board`, `Move` and `hello_world` (its `__all__`). This reference lists every
+class, method and attribute with its signature, result, errors and an example; the [user guide](guide.md)
+explains how they fit together. The same texts are the docstrings `help()` shows, and this typed stub carries
+them to editors and type checkers.
 
-A Board holds one game: the position as bitboards (one 64-bit set of squares per piece type and
-per colour, square 0 = a1, 7 = h1, 56 = a8, 63 = h8), the side to move, castling rights, the
-en-passant square, both clocks, and two stacks that let moves be taken back.
+Conventions used below:
 
-Errors a caller can receive: TypeError, ValueError, OverflowError, UnicodeEncodeError for bad
-arguments; RuntimeError ("Already borrowed", "Already mutably borrowed") when Python code run
-during an argument conversion touches the same object; and pyo3_runtime.PanicException when an
-internal check of the engine fails. PanicException derives from BaseException, not Exception,
-so `except Exception` does not catch it.
+- **Squares** are integers 0..63: a1 = 0, b1 = 1, …, h1 = 7, a2 = 8, …, h8 = 63. A **bitboard** is an integer
+  below 2**64 whose bit *i* stands for square *i*.
+- **Access** says how a method holds its board while it runs. *Shared* methods only read it; *exclusive* ones
+  may change it, or change it for a moment and put it back. The difference shows only when Python code runs in
+  the middle of a call (an argument's own `__index__` or `__bool__`) and touches the same board: a second use
+  during an exclusive hold, or a change during a shared one, raises `RuntimeError` ("Already borrowed",
+  "Already mutably borrowed") at once. Nothing ever waits.
+- Every argument may be given by position or by keyword unless the signature says otherwise. Argument errors
+  are `TypeError` (with the argument's name: `"argument 'uci': 'int' object cannot be converted to
+  'PyString'"`), `ValueError` for a one-character argument of another length, and `OverflowError` for integers
+  out of range; they are not repeated below.
+- **PanicException** (`pyo3_runtime.PanicException`, derived from `BaseException`, so `except Exception` does
+  not catch it) reports an internal check of the engine that failed, with a message. It is not an attribute of
+  the module.
+- **Lenient** means: the raw piece-set methods (`set_pieces_or`, `set_pieces_xor`) can put a square in several
+  sets, in both colours or in none, give a side two kings or none. Every method then works on the sets as they
+  stand: it answers, or raises `PanicException` where a generator cannot go on (a side to move without a king,
+  an en-passant square off the board, a move that would capture a king), or `ValueError` where text names no
+  legal move.
 
-Lenient means: the raw piece-set methods (set_pieces_or, set_pieces_xor) can put a square in
-several sets, in both colours or in none, give a side two kings or none. Every method then works
-on the sets as they stand: it answers, or raises PanicException where a generator cannot go on
-(a side to move without a king, an en-passant square off the board, a move that would capture a
-king), or ValueError where text names no legal move.
+>>> import tarvik
+>>> from tarvik import Board, Move
 """
 
 from typing import Any, final
@@ -22,214 +34,482 @@ from typing import Any, final
 __all__ = ["Board", "Move", "hello_world"]
 
 def hello_world() -> None:
-    """Write "Hello World!" and a newline to the process's standard output (not sys.stdout)."""
+    """Writes `Hello World!` and a newline to the process's standard output, past `sys.stdout` (so
+    `contextlib.redirect_stdout` does not catch it). Returns `None`. Raises `PanicException` if the output
+    cannot be written.
+
+    >>> tarvik.hello_world()     # Hello World! goes to the process's standard output
+    """
 
 @final
 class Move:
-    """A move from one square to another with an optional promotion letter.
-
-    Squares are numbered 0..63 (a1 = 0, h8 = 63); any value below 2**32 is stored, and squares
-    off the board still get a name (64 is a9). Moves compare and hash by identity: two moves
-    with equal fields are different objects, so use Board.is_legal or compare uci() texts.
-    Moves a board returns are copies; changing them changes nothing on the board.
+    """A move from one square to another with an optional promotion letter. Moves are plain values with no tie
+    to a board: every move a board returns is a new object holding a copy, and changing it changes nothing on
+    the board. Moves compare and hash **by identity**: two moves with equal fields are different objects, so
+    use `Board.is_legal` or compare `uci()` texts.
     """
 
     from_square: int
-    """The square the piece leaves. Assigning converts like the constructor; deleting raises AttributeError."""
+    """The square the piece leaves. Read and write; access shared to read, exclusive to write. A value that
+    does not convert raises and leaves the old one. Deleting raises `AttributeError` ("can't delete
+    attribute").
+
+    >>> move = Move(12, 28)
+    >>> move.from_square = 11
+    >>> move.uci()
+    'd2e4'
+    """
     to_square: int
-    """The square the piece arrives on."""
+    """The square the piece arrives on; read and written as `from_square`.
+
+    >>> move = Move(12, 28)
+    >>> move.to_square = 20
+    >>> move.uci()
+    'e2e3'
+    """
     promotion: str | None
-    """The promotion letter as stored ("q", "r", "b" or "n" from the generators), or None."""
+    """The promotion letter as stored (`q`, `r`, `n` or `b` from the generators), or `None`. Assigning `None`
+    clears it; anything else must be a one-character string.
+
+    >>> move = Move(52, 60, "q")
+    >>> move.promotion = None
+    >>> move.uci()
+    'e7e8'
+    """
 
     def __new__(cls, from_square: int, to_square: int, promotion: str | None = None) -> Move:
-        """Raises OverflowError for a square outside 0..2**32-1, TypeError for a non-integer square
-        or a promotion that is not a str, ValueError for a promotion of another length than one."""
+        """Squares are integers 0..2**32-1 (squares off the board are kept and named by the same rule: 64 is
+        a9); `promotion` is `None` or a one-character string, kept as given. Raises `OverflowError` for a square
+        outside that range, `TypeError` for a non-integer square or a promotion that is not a str, `ValueError`
+        for a promotion of another length than one.
+
+        >>> Move(12, 28).uci(), Move(52, 60, "q").uci(), Move(64, 7).uci()
+        ('e2e4', 'e7e8q', 'a9h1')
+        >>> Move(12, 28) == Move(12, 28)
+        False
+        """
     def uci(self) -> str:
-        """The move in UCI notation: both square names and the promotion letter as stored ("e7e8q")."""
+        """The UCI text: both square names and the promotion letter as stored. `str(move)` and `repr(move)` give
+        the same text. Access shared.
+
+        >>> move = Move(52, 60, "q")
+        >>> move.uci() == str(move) == repr(move) == "e7e8q"
+        True
+        """
     @classmethod
     def from_uci(cls, uci: str) -> Move:
-        """The move UCI text names: two squares a1..h8 and an optional promotion letter q, r, b or n.
+        """The move UCI text names: two squares a1..h8 and an optional promotion letter `q`, `r`, `b` or `n`,
+        as in "e2e4" or "e7e8q". Any other text raises `ValueError` ("invalid uci: 'e2e9'"). The move need not
+        be legal anywhere; see `Board.is_legal`.
 
-        Raises ValueError for any other text. The move need not be legal anywhere.
+        >>> Move.from_uci("e7e8q").promotion
+        'q'
         """
     def __reduce__(self) -> tuple[Any, ...]:
-        """Pickle and copy support: a new, equal-fielded Move."""
+        """Pickle and copy support: `pickle`, `copy.copy` and `copy.deepcopy` give a new `Move` with the same
+        fields.
+
+        >>> import copy, pickle
+        >>> original = Move(12, 28)
+        >>> twin = pickle.loads(pickle.dumps(original))
+        >>> twin.uci(), twin is original, copy.copy(original).uci()
+        ('e2e4', False, 'e2e4')
+        """
 
 @final
 class Board:
-    """One game: a position, the FEN text it was made from, and the moves played since.
+    """One game: a position, the FEN text the board was made from, and two stacks (the moves played and the
+    position before each), so moves can be taken back. The class cannot be subclassed, its instances take no
+    other attributes, and the class itself is immutable.
 
-    Board() is the standard starting position; Board(fen) reads FEN text leniently: only the
-    number of fields (six), the squares the placement reaches and the piece letters can fail
-    (PanicException). str(board) and repr(board) draw the position, rank 8 first.
+    `str(board)` and `repr(board)` draw the position, rank 8 first, one letter per piece (upper case for
+    White) and `.` for an empty square (access shared):
+
+    >>> print(Board("4k3/8/8/8/8/8/8/4K2R w K - 0 1"))
+    . . . . k . . .
+    . . . . . . . .
+    . . . . . . . .
+    . . . . . . . .
+    . . . . . . . .
+    . . . . . . . .
+    . . . . . . . .
+    . . . . K . . R
     """
 
     turn: bool
-    """True when White is to move. Assigning takes a bool (or a numpy bool) and changes nothing
-    else; other types raise TypeError, deleting raises AttributeError."""
+    """`True` when White is to move. Read (shared) and write (exclusive): assigning takes a `bool` or a numpy
+    boolean and changes nothing else; other types raise `TypeError`. Deleting raises `AttributeError`.
+
+    >>> board = Board()
+    >>> board.turn = False
+    >>> board.turn, [m.uci() for m in board.knight_moves()][:2]
+    (False, ['g8h6', 'g8f6'])
+    """
 
     def __new__(cls, starting_fen: str | None = None) -> Board:
-        """Build a board from FEN text (the standard start when None).
+        """The position of `starting_fen`, or of the standard starting position when it is `None`. The text is
+        kept as given and re-read by `set_board()`. Reading is lenient: only these fail, with `PanicException`:
 
-        Raises TypeError for a non-str, PanicException for fewer than six space-separated fields,
-        a placement past the board's edge or a character that is no piece letter.
+        | FEN problem | message |
+        |---|---|
+        | fewer than six space-separated fields | `Invalid starting fen; got {fen}, with {n} parts` |
+        | a placement square past the board | `index out of bounds: the len is 64 but the index is {i}` |
+        | a placement character that is no piece letter | `Invalid piece type` |
+        | an en-passant field of one character | `index out of bounds: the len is 1 but the index is 1` |
+
+        A non-str raises `TypeError`.
+
+        >>> Board("8/8/8/8/8/8/8/8 w - - 0 1").get_pieces("a")
+        0
         """
     def set_board(self) -> None:
-        """Put the board back in the position of its own FEN text; both stacks stay as they are."""
-    def get_pieces(self, piece_type: str) -> int:
-        """The set of squares of one piece type, both colours, as a 64-bit int.
+        """Puts the board back in the position of its own FEN text; both stacks keep their moves, so `pop()`
+        still takes back what was played. Access exclusive. Returns `None`.
 
-        piece_type is p, r, n, b, q or k (either case), w for White's pieces or a for all pieces.
-        Raises PanicException "Invalid piece type: x" for other letters.
+        >>> board = Board()
+        >>> _ = board.push_san("e4")
+        >>> board.set_board()
+        >>> board.to_fen() == Board().to_fen(), board.pop().uci()
+        (True, 'e2e4')
+        """
+    def get_pieces(self, piece_type: str) -> int:
+        """The bitboard of one piece type (`p`, `r`, `n`, `b`, `q`, `k`, either case, both colours), of White's
+        pieces (`w`) or of all pieces (`a`). Access shared. Raises `PanicException` ("Invalid piece type: x")
+        for other letters.
+
+        >>> Board().get_pieces("q") == 1 << 3 | 1 << 59
+        True
         """
     def set_pieces_or(self, piece_type: str, bitboard: int) -> None:
-        """Add the squares of bitboard to a piece type's set and to the colour of the letter's case.
+        """Adds the squares of `bitboard` to the piece type's set and to the colour of the letter's case (upper
+        case White). Nothing is checked: this is how broken positions are made (see the guide). Access
+        exclusive. Raises `PanicException` ("Invalid piece type") for letters other than PRNBQK and prnbqk.
 
-        Nothing is checked: this is how broken positions are made. Raises PanicException
-        "Invalid piece type" for letters other than PRNBQK and prnbqk.
+        >>> board = Board("4k3/8/8/8/8/8/8/4K3 w - - 0 1")
+        >>> board.set_pieces_or("N", 1 << 27)          # a white knight on d4
+        >>> board.get_pieces("n") == board.get_pieces("w") & 1 << 27 == 1 << 27
+        True
         """
     def set_pieces_xor(self, piece_type: str, bitboard: int) -> None:
-        """Toggle the squares of bitboard in a piece type's set only; the colour sets stay."""
-    def pawn_moves(self) -> list[Move]:
-        """The pawn moves of the side to move, pseudo-legal (the king's safety is not asked).
+        """Toggles the squares of `bitboard` in the piece type's set only; the colour sets stay. Access
+        exclusive. Raises `PanicException` ("Invalid piece type") as `set_pieces_or`.
 
-        In order: single pushes (promotions as q, r, n, b), double pushes, captures, en passant;
-        each group by target square, highest first. Raises PanicException when the en-passant
+        >>> board = Board("4k3/8/8/8/8/8/8/4K3 w - - 0 1")
+        >>> board.set_pieces_or("N", 1 << 27)
+        >>> board.set_pieces_xor("N", 1 << 27)         # gone from the knights, still a white piece
+        >>> board.get_pieces("n"), board.get_pieces("w") == 1 << 4 | 1 << 27
+        (0, True)
+        """
+    def pawn_moves(self) -> list[Move]:
+        """The pawn moves of the side to move, pseudo-legal (the king's safety is not asked), in a fixed order
+        (see the guide): single pushes (promotions as q, r, n, b), double pushes, captures, en passant; each
+        group by target square, highest first. Access exclusive. Raises `PanicException` when the en-passant
         square lies off the board.
+
+        >>> [m.uci() for m in Board().pawn_moves()][:3]
+        ['h2h3', 'g2g3', 'f2f3']
         """
     def knight_moves(self) -> list[Move]:
-        """The knight moves of the side to move, pseudo-legal; origins and targets highest first."""
-    def king_moves(self) -> list[Move]:
-        """The one-step moves of the side to move's highest king (no castling), pseudo-legal.
+        """The knight moves of the side to move, pseudo-legal; origins and targets highest first. Access shared.
 
-        Raises PanicException when the side to move has no king.
+        >>> [m.uci() for m in Board().knight_moves()]
+        ['g1h3', 'g1f3', 'b1c3', 'b1a3']
+        """
+    def king_moves(self) -> list[Move]:
+        """The one-step moves of the side to move's highest king, without castling, pseudo-legal. Access shared.
+        Raises `PanicException` when the side to move has no king.
+
+        >>> [m.uci() for m in Board("4k3/8/8/8/8/8/8/4K3 w - - 0 1").king_moves()]
+        ['e1f2', 'e1e2', 'e1d2', 'e1f1', 'e1d1']
         """
     def bishop_moves(self) -> list[Move]:
-        """The bishop moves of the side to move, pseudo-legal: per origin, rays up-right, up-left,
-        down-right, down-left, each nearest square first."""
-    def rook_moves(self) -> list[Move]:
-        """The rook moves of the side to move, pseudo-legal: rays up, right, left, down."""
-    def queen_moves(self) -> list[Move]:
-        """The queen moves of the side to move, pseudo-legal, in the eight king directions."""
-    def pseudo_legal_moves(self) -> list[Move]:
-        """Pawn, knight, king, bishop, rook and queen moves joined in that order; no castling.
+        """The bishop moves of the side to move, pseudo-legal: per origin, the rays up-right, up-left,
+        down-right and down-left, each nearest square first. Access shared.
 
-        Raises PanicException as pawn_moves and king_moves do.
+        >>> [m.uci() for m in Board("4k3/8/8/8/8/8/8/2B1K3 w - - 0 1").bishop_moves()]
+        ['c1d2', 'c1e3', 'c1f4', 'c1g5', 'c1h6', 'c1b2', 'c1a3']
+        """
+    def rook_moves(self) -> list[Move]:
+        """The rook moves of the side to move, pseudo-legal: rays up, right, left and down. Access shared.
+
+        >>> len(Board("4k3/8/8/8/8/8/8/R3K3 w - - 0 1").rook_moves())
+        10
+        """
+    def queen_moves(self) -> list[Move]:
+        """The queen moves of the side to move, pseudo-legal, in the eight king directions. Access shared.
+
+        >>> len(Board("4k3/8/8/8/3Q4/8/8/4K3 w - - 0 1").queen_moves())
+        27
+        """
+    def pseudo_legal_moves(self) -> list[Move]:
+        """Pawn, knight, king, bishop, rook and queen moves joined in that order; no castling. Access
+        exclusive. Raises as `pawn_moves` and `king_moves` do.
+
+        >>> len(Board().pseudo_legal_moves())
+        20
         """
     def _is_attacked(self, square: int) -> bool:
-        """Whether the side not to move has a pseudo-legal move onto square (0..255).
+        """Whether the side not to move has a pseudo-legal move onto `square` (0..255; squares off the board
+        are never reached). Pawns count where they could move: straight ahead onto an empty square, diagonally
+        only onto an enemy piece. Access exclusive. Raises `PanicException` when the other side's moves cannot
+        be listed.
 
-        Squares off the board are never reached; values above 255 raise OverflowError. Raises
-        PanicException when the other side's moves cannot be generated.
+        >>> Board()._is_attacked(44), Board()._is_attacked(20)    # e6, e3
+        (True, False)
         """
     def is_check(self) -> bool:
-        """Whether the side to move's highest king stands on a square the other side reaches.
+        """Whether the side to move's highest king stands on a square the other side reaches. `False` when the
+        side to move has no king. Access exclusive. Raises `PanicException` when the other side has no king.
 
-        False when the side to move has no king; PanicException when the other side has none.
+        >>> Board("4k3/8/8/8/8/8/8/4K2r w - - 0 1").is_check()
+        True
         """
     def _castling_moves(self) -> list[Move]:
-        """The castling moves allowed now, in the order of the rights text: rights held, king and
-        rook at home, the squares between empty and the king's path not attacked."""
-    def legal_moves(self) -> list[Move]:
-        """The moves the side to move may play: castling moves first, then every pseudo-legal move
-        that leaves its king unattacked, in generation order. The order is fixed, so the same
-        position always gives the same list.
+        """The castling moves allowed now (the king's move e1g1, e1c1, e8g8, e8c8), in the order of the
+        castling rights text: rights held, king and rook at home, the squares between empty and the king's path
+        not attacked. Access exclusive.
 
-        Raises PanicException when moves cannot be generated (no king, an en-passant square off
-        the board) or when a move could capture the other side's king. The board is unchanged.
+        >>> [m.uci() for m in Board("r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1")._castling_moves()]
+        ['e8g8', 'e8c8']
+        """
+    def legal_moves(self) -> list[Move]:
+        """Castling moves, then every pseudo-legal move that leaves the mover's king unattacked, in generation
+        order; the order is fixed, so the same position always gives the same list. Access exclusive; the
+        board is unchanged. Raises `PanicException` when the side to move has no king, the en-passant square
+        lies off the board, or a move could capture the other side's king.
+
+        >>> [m.uci() for m in Board("4k3/8/8/8/8/8/8/R3K2R w KQ - 0 1").legal_moves()][:2]
+        ['e1g1', 'e1c1']
         """
     def _reset_half_move_clock(self, from_mask: int, to_mask: int) -> bool:
-        """Whether a move between these squares resets the half-move clock: a pawn of the side to
-        move on a from-square, or a piece of the other side on a to-square."""
-    def _check_castling_rights(self) -> bool:
-        """Whether the side to move still holds one of its castling letters (K or Q, k or q)."""
-    def _remove_castling_rights(self, id: str) -> None:
-        """Remove castling rights: "a" all of them, "k" or "q" the side to move's wing.
+        """Whether a move between these squares resets the half-move clock: a pawn of the side to move on a
+        from-square, or a piece of the other side on a to-square. Both are bitboards. Access shared.
 
-        Raises PanicException "Invalid castling rights" for other letters, and for "k" or "q"
-        when the rights are absent.
+        >>> Board()._reset_half_move_clock(1 << 12, 0), Board()._reset_half_move_clock(1 << 6, 1 << 21)
+        (True, False)
+        """
+    def _check_castling_rights(self) -> bool:
+        """Whether the side to move still holds one of its castling letters (`K` or `Q` for White, `k` or `q`
+        for Black). Access shared.
+
+        >>> Board()._check_castling_rights(), Board("4k3/8/8/8/8/8/8/4K3 w - - 0 1")._check_castling_rights()
+        (True, False)
+        """
+    def _remove_castling_rights(self, id: str) -> None:
+        """`"a"` removes all castling rights; `"k"` and `"q"` remove the side to move's king-side or queen-side
+        right. Access exclusive. Raises `PanicException`: "Invalid castling rights" for another letter, and
+        "called `Option::unwrap()` on a `None` value" for `"k"` or `"q"` when the rights are absent (FEN
+        field `-`).
+
+        >>> board = Board()
+        >>> board._remove_castling_rights("k")
+        >>> board.to_fen().split()[2]
+        'Qkq'
         """
     def apply_move(self, mov: Move) -> None:
-        """Play any move, legal or not, and hand the turn over; pop() takes it back.
+        """Plays any move, legal or not, and hands the turn to the other side: it moves the piece found on the
+        from-square, captures, promotes, castles the rook with a king move of two squares when a right is held,
+        takes en passant, and keeps the clocks, the en-passant square and the castling rights. The move and the
+        position before it are pushed first, so `pop()` takes back even a move that failed. Access exclusive.
+        Returns `None`. Raises `PanicException` for a square off the board, no piece on the from-square ("Could
+        not find the piece to move for a3a4"), or a promotion letter other than `b`, `n`, `q`, `r`.
 
-        The move is pushed on the stacks first, so pop() works also after a failure. Raises
-        PanicException for a square off the board, no piece on the from-square, or a promotion
-        letter other than b, n, q, r.
+        >>> board = Board()
+        >>> board.apply_move(Move(12, 28))
+        >>> board.to_fen()
+        'rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1'
         """
     def is_checkmate(self) -> bool:
-        """Whether the side to move is in check and has no legal move."""
-    def is_stalemate(self) -> bool:
-        """Whether the side to move is not in check and has no legal move."""
-    def is_game_over(self) -> bool:
-        """Checkmate or stalemate; the draw rules are separate methods."""
-    def _restore(self, board_state: Any) -> None:
-        """Write a position snapshot into the board; no method returns one, so Python never has one."""
-    def pop(self) -> Move:
-        """Take the newest move back and return it.
+        """Whether the side to move is in check and has no legal move. Access exclusive. Raises as
+        `legal_moves`.
 
-        Raises PanicException "called `Option::unwrap()` on a `None` value" when no move is left.
+        >>> Board("7k/6Q1/6K1/8/8/8/8/8 b - - 0 1").is_checkmate()
+        True
+        """
+    def is_stalemate(self) -> bool:
+        """Whether the side to move is not in check and has no legal move. Access exclusive. Raises as
+        `legal_moves`.
+
+        >>> Board("7k/5Q2/6K1/8/8/8/8/8 b - - 0 1").is_stalemate()
+        True
+        """
+    def is_game_over(self) -> bool:
+        """Checkmate or stalemate; the draw rules are separate methods. Access exclusive. Raises as
+        `legal_moves`.
+
+        >>> Board().is_game_over()
+        False
+        """
+    def _restore(self, board_state: Any) -> None:
+        """Writes a position snapshot into the board. No method hands snapshots to Python, so only the board's
+        own history ever holds one; any other argument raises `TypeError`. Access exclusive.
+
+        >>> Board()._restore(None)
+        Traceback (most recent call last):
+            ...
+        TypeError: argument 'board_state': 'NoneType' object cannot be converted to 'BoardState'
+        """
+    def pop(self) -> Move:
+        """Takes the newest move back, restoring the position from before it, and returns the move. Access
+        exclusive. Raises `PanicException` ("called `Option::unwrap()` on a `None` value") when no move
+        is left.
+
+        >>> board = Board()
+        >>> _ = board.push_uci("g1f3")
+        >>> board.pop().uci(), board.to_fen() == Board().to_fen()
+        ('g1f3', True)
         """
     def to_fen(self) -> str:
-        """The current position as FEN text.
+        """The current position as FEN text: placement, side to move, castling rights, en-passant square and
+        both clocks. The en-passant square is written after every double pawn push, whether or not a capture
+        there is possible; the castling field is `-` when no right is left. On a broken board each square shows
+        what `str(board)` shows, so `Board(to_fen())` has the same text form, side to move and legal moves.
+        Access shared.
 
-        The en-passant square is written after every double pawn push; castling rights are "-"
-        when none are left. On a broken board each square shows what str(board) shows.
+        >>> board = Board()
+        >>> _ = board.push_uci("e2e4")
+        >>> board.to_fen()
+        'rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1'
         """
     def copy(self) -> Board:
-        """An independent board with the same FEN text, position and both stacks."""
-    def is_legal(self, move: Move) -> bool:
-        """Whether a move with the same three fields is among legal_moves().
+        """An independent board with the same FEN text, position and move history, so `pop()` and
+        `set_board()` work on the copy as on the original. `copy.copy()` and `copy.deepcopy()` give the same.
+        Access shared.
 
-        Raises PanicException where legal_moves() does.
+        >>> board = Board()
+        >>> _ = board.push_san("d4")
+        >>> twin = board.copy()
+        >>> _ = twin.push_san("d5")
+        >>> board.to_fen() != twin.to_fen(), twin.pop().uci(), twin.pop().uci()
+        (True, 'd7d5', 'd2d4')
+        """
+    def is_legal(self, move: Move) -> bool:
+        """Whether a move with the same `from_square`, `to_square` and `promotion` is among `legal_moves()`.
+        Use it instead of `move in board.legal_moves()`: moves compare by identity. Access shared. Raises
+        `PanicException` where `legal_moves()` does (broken positions).
+
+        >>> Board().is_legal(Move(12, 28)), Board().is_legal(Move(12, 36))
+        (True, False)
         """
     def push_uci(self, uci: str) -> Move:
-        """Play the legal move UCI text names and return it.
+        """Plays the legal move UCI text names ("e2e4", "e7e8q", castling as the king's move "e1g1") and
+        returns it. Access exclusive. Raises `ValueError`: "invalid uci: 'e9' in {fen}" for malformed text,
+        "illegal uci: 'e2e5' in {fen}" for a move that is not legal; the board is then unchanged.
 
-        Raises ValueError ("invalid uci", "illegal uci") naming the text and the FEN; the board
-        is then unchanged.
+        >>> board = Board()
+        >>> board.push_uci("e2e4").uci()
+        'e2e4'
+        >>> board.push_uci("e2e4")
+        Traceback (most recent call last):
+            ...
+        ValueError: illegal uci: 'e2e4' in rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1
         """
     def san(self, move: Move) -> str:
-        """The Standard Algebraic Notation of a legal move, with "+" or "#".
+        """The Standard Algebraic Notation of a legal move, with `+` for check and `#` for mate: "Nf3",
+        "exd5", "Rad1", "e8=Q+", "O-O". Access shared. Raises `ValueError` ("illegal move: 'e2e5' in {fen}") for
+        a move that is not legal here.
 
-        Raises ValueError ("illegal move") for a move that is not legal here.
+        >>> Board().san(Move(6, 21))
+        'Nf3'
         """
     def parse_san(self, san: str) -> Move:
-        """The legal move SAN text names, not played.
+        """The legal move SAN text names, not played. Accepts what `san` writes, and also text without check
+        marks, "0-0" and "0-0-0", promotions without "=" ("e8Q"), origins given in full ("Ng1f3"), a "-"
+        between origin and target ("Ng1-f3"), and a trailing "!", "?", "!!", "??", "!?" or "?!". Access shared.
+        Raises `ValueError` for malformed ("invalid san"), illegal ("illegal san") or ambiguous ("ambiguous
+        san") text, naming the text and the position's FEN.
 
-        Accepts what san() writes, also without check marks, "0-0" and "0-0-0", promotions
-        without "=", and a trailing "!", "?", "!!", "??", "!?" or "?!". Raises ValueError
-        ("invalid san", "illegal san", "ambiguous san") naming the text and the FEN.
+        >>> Board("4k3/8/8/R7/8/8/8/R3K3 w - - 0 1").parse_san("R1a3").uci()
+        'a1a3'
         """
     def push_san(self, san: str) -> Move:
-        """Play the legal move SAN text names and return it; ValueError as parse_san, board unchanged."""
-    def zobrist_hash(self) -> int:
-        """The Polyglot key of the position (0x463B96181691FC9C for the starting position)."""
-    def is_repetition(self, count: int = 3) -> bool:
-        """Whether the position has occurred count times since the last irreversible move.
+        """Plays the legal move SAN text names (see `parse_san`) and returns it. Access exclusive. Raises
+        `ValueError` as `parse_san` does; the board is then unchanged.
 
-        A capture, a pawn move or a move that gives up castling rights is irreversible. Raises
-        PanicException where legal_moves() does.
+        >>> board = Board()
+        >>> board.push_san("Nf3").uci()
+        'g1f3'
+        """
+    def zobrist_hash(self) -> int:
+        """The position's Polyglot key, the 64-bit hash opening books use: pieces, castling rights that could
+        still be used, the en-passant file when a pawn stands ready to take there, and the side to move. Access
+        shared.
+
+        >>> f"{Board().zobrist_hash():#018x}"
+        '0x463b96181691fc9c'
+        """
+    def is_repetition(self, count: int = 3) -> bool:
+        """Whether the current position has occurred `count` times (itself included) since the last
+        irreversible move: a capture, a pawn move or a move that gave up castling rights. Positions are the
+        same when pieces, side to move, usable castling rights and a legal en-passant capture are the same.
+        `True` for a count of 1 or less. Access shared. Raises `PanicException` where `legal_moves()` would.
+
+        >>> board = Board()
+        >>> for san in ["Nc3", "Nc6", "Nb1", "Nb8"]:
+        ...     _ = board.push_san(san)
+        >>> board.is_repetition(2), board.is_repetition()
+        (True, False)
         """
     def is_fifty_moves(self) -> bool:
-        """Half-move clock at least 100 and a legal move to play (a mate on the 100th comes first)."""
-    def is_seventyfive_moves(self) -> bool:
-        """Half-move clock at least 150 and a legal move to play."""
-    def is_fivefold_repetition(self) -> bool:
-        """is_repetition(5)."""
-    def is_insufficient_material(self) -> bool:
-        """Whether neither side has the material to mate, even with the other side's help."""
-    def perft(self, depth: int) -> int:
-        """The number of leaf paths depth plies deep in the legal move tree (1 for depth 0).
+        """Whether a draw can be claimed by the fifty-move rule: the half-move clock is at least 100 and the
+        side to move has a legal move (a mate on the hundredth half-move ends the game first). Access shared.
 
-        Counted natively; the board is unchanged. Raises PanicException where legal_moves()
-        does anywhere in the tree, and ValueError when a line of moves would lead the search
-        deeper than 256 plies.
+        >>> Board("7k/8/8/8/8/8/8/K5R1 w - - 120 80").is_fifty_moves()
+        True
+        """
+    def is_seventyfive_moves(self) -> bool:
+        """Whether the game is drawn by the seventy-five-move rule: the half-move clock is at least 150 and
+        the side to move has a legal move. Access shared.
+
+        >>> Board("7k/8/8/8/8/8/8/K5R1 w - - 120 80").is_seventyfive_moves()
+        False
+        """
+    def is_fivefold_repetition(self) -> bool:
+        """Whether the game is drawn by fivefold repetition: `is_repetition(5)`. Access shared.
+
+        >>> Board().is_fivefold_repetition()
+        False
+        """
+    def is_insufficient_material(self) -> bool:
+        """Whether neither side can mate however the other plays: kings alone, a lone knight, or bishops all
+        on squares of one colour. A knight or bishop still counts as enough while the other side has pieces
+        that could block its own king in (a self-mate). Access shared.
+
+        >>> Board("8/8/4k3/8/8/2N5/4K3/8 w - - 0 1").is_insufficient_material()
+        True
+        """
+    def perft(self, depth: int) -> int:
+        """The number of leaf paths `depth` plies deep in the legal move tree (1 for depth 0), counted
+        natively; the board is unchanged. The usual check of a move generator against published counts. Access
+        shared. Raises `PanicException` where `legal_moves()` would, anywhere in the tree, and `ValueError` when
+        a line of moves would lead the search deeper than 256 plies.
+
+        >>> Board().perft(3)
+        8902
         """
     def __copy__(self) -> Board:
-        """The same as copy()."""
+        """The same as `copy()`."""
     def __deepcopy__(self, memo: object) -> Board:
-        """The same as copy()."""
+        """The same as `copy()`: a board holds no other objects."""
     def __reduce__(self) -> tuple[Any, ...]:
-        """Pickle support: the FEN text and the game as bytes."""
+        """Pickle support: the FEN text the board was made from and its game as bytes. Boards pickle with
+        every protocol: the FEN text, the position and both stacks travel, and the unpickled board is new and
+        independent.
+
+        >>> import pickle
+        >>> board = Board()
+        >>> _ = board.push_san("c4")
+        >>> again = pickle.loads(pickle.dumps(board, protocol=2))
+        >>> again.to_fen() == board.to_fen(), again.pop().uci()
+        (True, 'c2c4')
+        """
     def __setstate__(self, state: bytes) -> None:
-        """Pickle support: replace the position and both stacks; ValueError for foreign bytes."""
+        """Pickle support: replaces the position and both stacks with those of `state`, bytes from
+        `__reduce__()`. Other bytes raise `ValueError` ("invalid Board state") and change nothing. Access
+        exclusive.
+
+        >>> Board().__setstate__(b"not a board")
+        Traceback (most recent call last):
+            ...
+        ValueError: invalid Board state
+        """
