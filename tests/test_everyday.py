@@ -131,6 +131,7 @@ def test_san_corners(fen, uci, san):
 @pytest.mark.parametrize("text, uci", [
     ("Nf3", "g1f3"), ("Nf3+", "g1f3"), ("Nf3!", "g1f3"), ("Nf3?!", "g1f3"), ("Nf3!!", "g1f3"), ("Nf3??", "g1f3"),
     ("Ng1f3", "g1f3"), ("Ngf3", "g1f3"), ("N1f3", "g1f3"), ("g1f3", "g1f3"), ("e4", "e2e4"), ("e2e4", "e2e4"),
+    ("Ng1-f3", "g1f3"),
 ])
 def test_parse_san_variants_at_the_start(text, uci):
     assert Board().parse_san(text).uci() == uci
@@ -143,7 +144,9 @@ def test_parse_san_variants_at_the_start(text, uci):
     ("r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", "0-0", "e1g1"),
     ("r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", "O-O-O!?", "e1c1"),
     ("r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1", "0-0-0", "e8c8"),
-    ("r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", "Kg1", "e1g1"),
+    ("r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", "e1h1", "e1g1"),
+    ("r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1", "e8a8", "e8c8"),
+    ("4k3/8/8/8/8/8/8/4K2R w K - 0 1", "Ke1-f1", "e1f1"),
 ])
 def test_parse_san_variants(fen, text, uci):
     assert Board(fen).parse_san(text).uci() == uci
@@ -189,6 +192,22 @@ def test_ambiguous_san(fen, text):
         board.push_san(text)
     assert str(excinfo.value) == f"ambiguous san: '{text}' in {fen}"
     assert board.to_fen() == fen
+
+
+@pytest.mark.parametrize("text", ["Kg1", "Ke1g1", "Kxg1", "O-O-O", "e1g1q"])
+def test_a_king_step_onto_the_castling_square_is_no_castling(text):
+    # Castling is written O-O (or given as the king's move in full); python-chess agrees.
+    fen = "4k3/8/8/8/8/8/8/4K2R w K - 0 1"
+    with pytest.raises(ValueError, match=f"illegal san: '{text}' in {fen}"):
+        Board(fen).parse_san(text)
+    assert Board(fen).parse_san("O-O").uci() == "e1g1" == Board(fen).parse_san("e1g1").uci()
+
+
+def test_san_on_a_board_whose_check_test_has_no_answer():
+    board = Board("4k3/8/8/8/8/8/8/4K3 w - - 0 1")
+    board.set_pieces_xor("p", 1 << 3)  # a pawn of no colour on d1
+    board.set_pieces_or("b", 1 << 4)   # e1 in both colours, a bishop and a king
+    assert board.san(Move(4, 13)) == "Bf2"  # no check mark: no king for the check test to find
 
 
 @pytest.mark.parametrize("call, kind, message", [
