@@ -1,7 +1,10 @@
 #include "san.hpp"
 
 #include <algorithm>
+#include <array>
 
+#include "apply.hpp"
+#include "attacks.hpp"
 #include "castling.hpp"
 #include "generators.hpp"
 #include "king_safety.hpp"
@@ -13,8 +16,16 @@ namespace tarvik {
 namespace {
 
 bool is_piece_letter(char c) { return c == 'N' || c == 'B' || c == 'K' || c == 'R' || c == 'Q'; }
-bool is_file(char c) { return c >= 'a' && c <= 'h'; }
-bool is_rank(char c) { return c >= '1' && c <= '8'; }
+
+enum : std::uint8_t { FILE_CHARACTER = 1, RANK_CHARACTER = 2, MARK_CHARACTER = 4 };  // "-" or "x"
+
+inline constexpr auto SAN_CHARACTER_KINDS = [] {
+    std::array<std::uint8_t, 256> kinds{};
+    for (char c = 'a'; c <= 'h'; ++c) kinds[std::uint8_t(c)] = FILE_CHARACTER;
+    for (char c = '1'; c <= '8'; ++c) kinds[std::uint8_t(c)] = RANK_CHARACTER;
+    kinds['-'] = kinds['x'] = MARK_CHARACTER;
+    return kinds;
+}();
 bool is_promotion_letter(char c) { return std::string_view("nbrqkNBRQK").find(c) != std::string_view::npos; }
 
 // The optional promotion after the target, "=Q" or "Q": its length, 0 when there is none.
@@ -91,23 +102,25 @@ bool promotion_fits(const Position& position, const SanRequest& request) {
     return promotes ? request.promotion && *request.promotion != U'k' : !request.promotion;
 }
 
-SanResolution resolve_in_orderly_position(const Position& position, const SanRequest& request,
-                                          const KingSafety& safety) {
+// The pieces of the requested kind that reach the target and may legally go there,
+// `may_go` judging every move but en passant, which empties a second square and is
+// tried on a copy.
+template <class MayGo>
+SanResolution resolve_by_reach(const Position& position, const SanRequest& request, MayGo&& may_go) {
     if (!promotion_fits(position, request) || (own_pieces(position) & SQUARE_MASKS[request.to])) {
         return {SanVerdict::illegal, {}};
     }
     const Bitboard origins = file_mask(request.file) & rank_mask(request.rank);
-    const LegalTargets legal{position, safety};
     const Bitboard target = SQUARE_MASKS[request.to];
     Bitboard found = 0;
     bitboard_squares(reaching_pieces(position, request, origins), [&](Square from) {
-        if (legal.from(from) & target) found |= SQUARE_MASKS[from];
+        if (may_go(from)) found |= SQUARE_MASKS[from];
     });
     if (!request.piece && request.file >= 0 && request.file != int(FILE_OF[request.to]) &&
         position.en_passant == request.to) {
         bitboard_squares(en_passant_origins(position.turn, target, position.pawns & own_pieces(position) & origins),
                          [&](Square from) {
-                             if (legal.en_passant(from, request.to)) found |= SQUARE_MASKS[from];
+                             if (!leaves_king_attacked(position, {from, request.to})) found |= SQUARE_MASKS[from];
                          });
     }
     if (!found) return {SanVerdict::illegal, {}};
@@ -115,34 +128,62 @@ SanResolution resolve_in_orderly_position(const Position& position, const SanReq
     return {SanVerdict::found, {lowest_square(found), request.to, request.promotion}};
 }
 
+// Where the pins and checks are known: as LegalTargets says, the king asked only about the target.
+SanResolution resolve_in_orderly_position(const Position& position, const SanRequest& request,
+                                          const PinsAndChecks& safety) {
+    const Bitboard target = SQUARE_MASKS[request.to];
+    return resolve_by_reach(position, request, [&](Square from) {
+        if (from == safety.king) return king_may_step(position, from, request.to);
+        const Bitboard allowed = SQUARE_MASKS[from] & safety.pinned
+                                     ? safety.evasion_targets & LINE_THROUGH[safety.king][from]
+                                     : safety.evasion_targets;
+        return (allowed & target) != 0;
+    });
+}
+
 }  // namespace
 
 std::size_t match_san(std::string_view text, SanRequest& request, bool whole) {
     // [NBKRQ]? [a-h]? [1-8]? [-x]? [a-h][1-8] (=?[nbrqkNBRQK])?, every optional part
-    // tried present before absent, left to right.
-    for (int mask = 0; mask < 16; ++mask) {
-        const bool want[4] = {!(mask & 8), !(mask & 4), !(mask & 2), !(mask & 1)};
-        std::size_t at = 0;
-        SanRequest attempt;
-        const auto take = [&](bool wanted, bool (*fits)(char), auto&& record) {
-            if (!wanted) return true;
-            if (at >= text.size() || !fits(text[at])) return false;
-            record(text[at++]);
-            return true;
-        };
-        const bool prefix =
-            take(want[0], is_piece_letter, [&](char c) { attempt.piece = c; }) &&
-            take(want[1], is_file, [&](char c) { attempt.file = c - 'a'; }) &&
-            take(want[2], is_rank, [&](char c) { attempt.rank = c - '1'; }) &&
-            take(want[3], [](char c) { return c == '-' || c == 'x'; }, [](char) {});
-        if (!prefix || at + 2 > text.size() || !is_file(text[at]) || !is_rank(text[at + 1])) continue;
-        attempt.to = Square((text[at + 1] - '1') * 8 + (text[at] - 'a'));
-        at += 2;
-        at += match_promotion(text.substr(at), attempt);
-        if (whole && at != text.size()) continue;
-        request = attempt;
-        return at;
+    // tried present before absent, left to right. A piece letter fits no other part,
+    // so it is taken whenever it stands first; the eight ways of reading the origin's
+    // file, its rank and the capture mark after it are tried below in that order.
+    const std::size_t piece = !text.empty() && is_piece_letter(text[0]) ? 1 : 0;
+    std::uint8_t kind[5] = {};
+    for (std::size_t i = 0; i < 5 && piece + i < text.size(); ++i) {
+        kind[i] = SAN_CHARACTER_KINDS[static_cast<unsigned char>(text[piece + i])];
+        if (!kind[i]) break;  // no later character can belong to the token
     }
+    if (!kind[1]) return 0;  // every shape has at least two characters after the piece
+    // The request if the target stands at `target` (after the piece), else 0.
+    const auto take = [&](std::size_t target, bool file, bool rank) -> std::size_t {
+        SanRequest found;
+        found.piece = piece ? text[0] : 0;
+        if (file) found.file = text[piece] - 'a';
+        if (rank) found.rank = text[piece + file] - '1';
+        const std::size_t at = piece + target;
+        found.to = Square((text[at + 1] - '1') * 8 + (text[at] - 'a'));
+        const std::size_t length = at + 2 + match_promotion(text.substr(at + 2), found);
+        if (whole && length != text.size()) return 0;
+        request = found;
+        return length;
+    };
+    const auto is = [&](std::size_t i, std::uint8_t wanted) { return (kind[i] & wanted) != 0; };
+    std::size_t length = 0;
+    if (is(0, FILE_CHARACTER)) {
+        if (is(1, RANK_CHARACTER)) {
+            if (is(2, MARK_CHARACTER) && is(3, FILE_CHARACTER) && is(4, RANK_CHARACTER) && (length = take(3, true, true))) return length;
+            if (is(2, FILE_CHARACTER) && is(3, RANK_CHARACTER) && (length = take(2, true, true))) return length;
+        }
+        if (is(1, MARK_CHARACTER) && is(2, FILE_CHARACTER) && is(3, RANK_CHARACTER) && (length = take(2, true, false))) return length;
+        if (is(1, FILE_CHARACTER) && is(2, RANK_CHARACTER) && (length = take(1, true, false))) return length;
+    }
+    if (is(0, RANK_CHARACTER)) {
+        if (is(1, MARK_CHARACTER) && is(2, FILE_CHARACTER) && is(3, RANK_CHARACTER) && (length = take(2, false, true))) return length;
+        if (is(1, FILE_CHARACTER) && is(2, RANK_CHARACTER) && (length = take(1, false, true))) return length;
+    }
+    if (is(0, MARK_CHARACTER) && is(1, FILE_CHARACTER) && is(2, RANK_CHARACTER) && (length = take(1, false, false))) return length;
+    if (is(0, FILE_CHARACTER) && is(1, RANK_CHARACTER)) return take(0, false, false);
     return 0;
 }
 
@@ -164,9 +205,37 @@ SanResolution resolve_san_by_filtering(const Position& position, const CastlingF
     return found ? SanResolution{SanVerdict::found, *found} : SanResolution{SanVerdict::illegal, {}};
 }
 
+SanResolution resolve_san_in_play(const Position& position, const CastlingField& field,
+                                  const SanRequest& request) {
+    if (request.names_origin()) return resolve_san_by_filtering(position, field, request);
+    if (request.castle != SanRequest::Castle::none) {
+        // The castling moves head the legal list in such a position.
+        MoveList castling;
+        castling_moves(position, field, castling);
+        const bool king_side = request.castle == SanRequest::Castle::king_side;
+        for (const Move& move : castling) {
+            if ((move.to_square > move.from_square) == king_side) return {SanVerdict::found, move};
+        }
+        return {SanVerdict::illegal, {}};
+    }
+    const Square king = highest_square(position.kings & own_pieces(position));
+    const Bitboard target = SQUARE_MASKS[request.to];
+    const Bitboard checkers = attackers(position, !position.turn, king, occupied(position));
+    Bitboard evasion_targets = ~Bitboard{0};
+    if (checkers) {
+        const bool single = (checkers & (checkers - 1)) == 0;
+        evasion_targets = single ? checkers | SQUARES_BETWEEN[king][lowest_square(checkers)] : 0;
+    }
+    return resolve_by_reach(position, request, [&](Square from) {
+        if (from == king) return king_may_step(position, from, request.to);
+        if (!(evasion_targets & target)) return false;
+        return !is_pinned_to(position, king, from) || (LINE_THROUGH[king][from] & target) != 0;
+    });
+}
+
 SanResolution resolve_san(const Position& position, const CastlingField& field, const SanRequest& request) {
     if (request.castle == SanRequest::Castle::none && !request.names_origin()) {
-        if (const std::optional<KingSafety> safety = king_safety(position)) {
+        if (const std::optional<PinsAndChecks> safety = pins_and_checks(position)) {
             return resolve_in_orderly_position(position, request, *safety);
         }
     }

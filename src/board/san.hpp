@@ -49,6 +49,11 @@ struct SanResolution {
 // move where pins and checks decide; fails where listing them would.
 SanResolution resolve_san(const Position& position, const CastlingField& field, const SanRequest& request);
 
+// The same answer as resolve_san in a position of play: one reached by legal moves
+// from a position where pins_and_checks (king_safety.hpp) is present, which keeps
+// it present. It skips the tests that find the position orderly.
+SanResolution resolve_san_in_play(const Position& position, const CastlingField& field, const SanRequest& request);
+
 // The same answer by filtering the whole legal list: the definition.
 SanResolution resolve_san_by_filtering(const Position& position, const CastlingField& field,
                                        const SanRequest& request);

@@ -410,7 +410,12 @@ struct Differential {
                 [&](Board& b) { return resolve_san_by_filtering(b.position, b.castling_field(), request); });
             san_found += resolved.starts_with("found");
             san_ambiguous += resolved == "ambiguous";
+            if (!pins_and_checks(board.position)) continue;
+            compare(board, "resolve_san_in_play(" + request_text(request) + ")",
+                    [&](Board& b) { return resolve_san_in_play(b.position, b.castling_field(), request); },
+                    [&](Board& b) { return resolve_san_by_filtering(b.position, b.castling_field(), request); });
         }
+        if (pins_and_checks(board.position)) check_play_stays_orderly(board);
         castling_found += castling.size() > 2 && castling.front() == '[';
         count_fast_path(board.position);
         legal_found += legal.size() > 2 && legal.front() == '[';
@@ -429,6 +434,19 @@ struct Differential {
         if (!same_board(engine_board, original)) mismatch(original, changed, dump(engine_board), unchanged);
         if (!same_board(literal_board, original)) mismatch(original, changed, unchanged, dump(literal_board));
         return engine_outcome;
+    }
+
+    // resolve_san_in_play relies on it: a legal move out of a position where the
+    // pins and checks are known leads to another such position.
+    void check_play_stays_orderly(const Board& board) {
+        MoveList legal;
+        legal_moves(board.position, board.castling_field(), legal);
+        for (const Move& move : legal) {
+            Position after = board.position;
+            make_move(after, move);
+            ++comparisons;
+            if (!pins_and_checks(after)) mismatch(board, "play leaves the orderly positions after " + uci(move), "", "");
+        }
     }
 
     void count_fast_path(const Position& position) {
