@@ -1,6 +1,7 @@
 """A short run of the API fuzzer: every call returns or raises a documented exception."""
 
 import pathlib
+import re
 import subprocess
 import sys
 
@@ -14,4 +15,5 @@ def test_random_calls_raise_only_documented_exceptions(seed):
     result = subprocess.run([sys.executable, str(FUZZER), "--seed", str(seed), "--calls", "20000"],
                             capture_output=True, text=True, timeout=300)
     assert result.returncode == 0, result.stdout + result.stderr
-    assert "20000 calls" in result.stdout
+    # A call on a game may make several at once, so the run ends at 20,000 or a few past.
+    assert int(re.search(r"(\d+) calls", result.stdout).group(1)) >= 20000
