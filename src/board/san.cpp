@@ -155,18 +155,18 @@ std::size_t match_san(std::string_view text, SanRequest& request, bool whole) {
         if (!kind[i]) break;  // no later character can belong to the token
     }
     if (!kind[1]) return 0;  // every shape has at least two characters after the piece
-    // The request if the target stands at `target` (after the piece), else 0.
+    // The request if the target stands at `target` (after the piece), else 0 (the
+    // request is then garbage).
     const auto take = [&](std::size_t target, bool file, bool rank) -> std::size_t {
-        SanRequest found;
-        found.piece = piece ? text[0] : 0;
-        if (file) found.file = text[piece] - 'a';
-        if (rank) found.rank = text[piece + file] - '1';
+        request.castle = SanRequest::Castle::none;
+        request.piece = piece ? text[0] : 0;
+        request.file = file ? text[piece] - 'a' : -1;
+        request.rank = rank ? text[piece + file] - '1' : -1;
         const std::size_t at = piece + target;
-        found.to = Square((text[at + 1] - '1') * 8 + (text[at] - 'a'));
-        const std::size_t length = at + 2 + match_promotion(text.substr(at + 2), found);
-        if (whole && length != text.size()) return 0;
-        request = found;
-        return length;
+        request.to = Square((text[at + 1] - '1') * 8 + (text[at] - 'a'));
+        request.promotion.reset();
+        const std::size_t length = at + 2 + match_promotion(text.substr(at + 2), request);
+        return whole && length != text.size() ? 0 : length;
     };
     const auto is = [&](std::size_t i, std::uint8_t wanted) { return (kind[i] & wanted) != 0; };
     std::size_t length = 0;

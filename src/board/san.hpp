@@ -31,7 +31,8 @@ struct SanRequest {
 // Matches the grammar (castling aside) at the start of `text` as a regular
 // expression engine does: each optional part taken when the rest still matches,
 // the earliest way that succeeds. Returns the number of characters taken, 0 for
-// no match; `whole` asks for a match of the whole text instead of its start.
+// no match (the request then holds nothing of use); `whole` asks for a match of
+// the whole text instead of its start.
 std::size_t match_san(std::string_view text, SanRequest& request, bool whole = false);
 
 enum class SanVerdict : std::uint8_t { found, illegal, ambiguous };

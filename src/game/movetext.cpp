@@ -1,5 +1,6 @@
 #include "movetext.hpp"
 
+#include <array>
 #include <charconv>
 #include <string>
 
@@ -58,12 +59,13 @@ std::size_t castling_length(std::string_view text, std::size_t at, std::size_t t
 }
 
 std::string_view result_marker(std::string_view text, std::size_t at, std::size_t to) {
-    switch (text[at]) {
-        case '*': return "*";
-        case '0': return starts_with_at(text, at, to, "0-1") ? "0-1" : "";
-        case '1':
+    if (text[at] == '*') return "*";
+    // Move numbers begin with the same digits: the second character tells them apart.
+    switch (at_or_nothing(text, at + 1, to)) {
+        case '-':
             if (starts_with_at(text, at, to, "1-0")) return "1-0";
-            return starts_with_at(text, at, to, "1/2-1/2") ? "1/2-1/2" : "";
+            return starts_with_at(text, at, to, "0-1") ? "0-1" : "";
+        case '/': return starts_with_at(text, at, to, "1/2-1/2") ? "1/2-1/2" : "";
         default: return {};
     }
 }
@@ -119,8 +121,19 @@ void close_comment(std::size_t end, ScanState& state, TreeBuilder* builder) {
 
 // The kinds of token, each tried where its first character can stand, in the
 // order they are tried: SAN, a drop, a null move, castling, then the rest.
+// Characters no token begins with: white space, move numbers' dots, check marks.
+inline constexpr auto BEGINS_NOTHING = [] {
+    std::array<bool, 256> nothing{};
+    nothing.fill(true);
+    for (const char c : std::string_view("{;$()?!*012345678abcdefghxBKNQRPOZ@-")) nothing[std::uint8_t(c)] = false;
+    return nothing;
+}();
+
 void scan_line(std::string_view text, std::size_t at, std::size_t to, ScanState& state, TreeBuilder* builder) {
     while (at < to) {
+        while (BEGINS_NOTHING[static_cast<unsigned char>(text[at])]) {
+            if (++at == to) return;
+        }
         const char c = text[at];
         switch (c) {
             case '{': {

@@ -199,31 +199,34 @@ private:
 
 PgnReader::PgnReader(ReadOptions options, std::uint64_t offset) : options_(options), offset_(offset) {}
 
-void PgnReader::compact() {
-    if (external_ || data_.data() == buffer_.data()) return;
-    const std::size_t consumed = std::size_t(data_.data() - buffer_.data());
-    buffer_.erase(0, consumed);
-    data_ = buffer_;
+void PgnReader::reserve(std::size_t size) {
+    // What is read goes to the buffer's start first; the buffer grows only when
+    // that is not enough, without setting bytes that are about to be read.
+    const std::size_t unread = data_.size();
+    if (!external_ && data_.data() != buffer_.get() && unread > 0) std::memmove(buffer_.get(), data_.data(), unread);
+    if (unread + size > capacity_) {
+        const std::size_t capacity = std::max(unread + size, 2 * capacity_);
+        std::unique_ptr<char[]> larger = std::make_unique_for_overwrite<char[]>(capacity);
+        std::memcpy(larger.get(), buffer_.get(), unread);
+        buffer_ = std::move(larger);
+        capacity_ = capacity;
+    }
+    data_ = std::string_view(buffer_.get(), unread);
 }
 
 void PgnReader::feed(std::string_view bytes) {
-    compact();
-    buffer_.append(bytes);
-    data_ = buffer_;
-    ready_ = true;
+    const std::span<char> space = input_space(bytes.size());
+    std::memcpy(space.data(), bytes.data(), bytes.size());
+    commit_input(bytes.size());
 }
 
 std::span<char> PgnReader::input_space(std::size_t size) {
-    compact();
-    const std::size_t used = buffer_.size();
-    buffer_.resize(used + size);
-    data_ = std::string_view(buffer_).substr(0, used);
-    return {buffer_.data() + used, size};
+    reserve(size);
+    return {buffer_.get() + data_.size(), size};
 }
 
 void PgnReader::commit_input(std::size_t size) {
-    buffer_.resize(data_.size() + size);
-    data_ = buffer_;
+    data_ = std::string_view(buffer_.get(), data_.size() + size);
     ready_ = true;
 }
 

@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -62,12 +63,13 @@ public:
     std::size_t wanted_bytes() const;
 
 private:
-    void compact();
+    void reserve(std::size_t size);  // room after the unread bytes, which move to the buffer's start
 
     ReadOptions options_;
     std::vector<Position> positions_;  // scratch for the games read, kept for its memory
-    std::string buffer_;
-    std::string_view data_;      // buffer_ or the caller's bytes, from the first unread byte
+    std::unique_ptr<char[]> buffer_;
+    std::size_t capacity_ = 0;
+    std::string_view data_;      // in buffer_ or the caller's bytes: what is still to read
     std::uint64_t offset_;       // of data_[0] in the source
     std::size_t retry_size_ = 0;  // read the pending game again only once data_ is at least this long
     bool finished_ = false;

@@ -46,17 +46,20 @@ std::size_t sequence_length(std::string_view text, std::size_t at, std::size_t& 
 bool needs_cleaning(std::string_view text) {
     constexpr std::uint64_t ONES = 0x0101010101010101ull, HIGH = 0x8080808080808080ull;
     constexpr std::uint64_t CARRIAGE = ONES * '\r';
+    const auto special = [&](std::uint64_t word) {
+        const std::uint64_t carriage = word ^ CARRIAGE;  // a zero byte where "\r" stood
+        return ((word | ((carriage - ONES) & ~carriage)) & HIGH) != 0;
+    };
     std::size_t at = 0;
     for (; at + 8 <= text.size(); at += 8) {
         std::uint64_t word;
         std::memcpy(&word, text.data() + at, 8);
-        const std::uint64_t carriage = word ^ CARRIAGE;  // a zero byte where "\r" stood
-        if ((word | ((carriage - ONES) & ~carriage)) & HIGH) return true;
+        if (special(word)) return true;
     }
-    for (; at < text.size(); ++at) {
-        if ((static_cast<unsigned char>(text[at]) & 0x80) || text[at] == '\r') return true;
-    }
-    return false;
+    // The last bytes, padded with spaces, which are neither.
+    std::uint64_t word = ONES * ' ';
+    std::memcpy(&word, text.data() + at, text.size() - at);
+    return special(word);
 }
 
 std::size_t space_length(std::string_view text, std::size_t at) {
