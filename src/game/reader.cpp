@@ -258,10 +258,13 @@ std::optional<GameRecord> PgnReader::next() {
             break;
         }
 
-        GameRecord game;
+        // The game is built in a record kept for its memory, then copied out at its size.
+        GameRecord& game = scratch_;
+        game.tags.clear();
+        game.nodes.assign(1, Node{});
+        game.nags.clear();
+        game.errors.clear();
         game.offset = offset_;
-        game.nodes.reserve(128);  // room for a game of the usual length
-        game.nodes.emplace_back();
         const GameEnd parsed = GameParser(data_, finished_, options_, positions_, game).parse();
         // A movetext of nothing but a result marker ends the game before it.
         std::size_t end = parsed.end;
@@ -287,7 +290,16 @@ std::optional<GameRecord> PgnReader::next() {
         retry_size_ = 0;
         data_.remove_prefix(end);
         offset_ += end;
-        return game;
+        GameRecord read;
+        read.offset = game.offset;
+        read.text = std::move(game.text);
+        read.tags = game.tags;
+        read.start = std::move(game.start);
+        read.nodes = game.nodes;
+        read.nags = game.nags;
+        read.termination = std::move(game.termination);
+        read.errors = std::move(game.errors);
+        return read;
     }
     return std::nullopt;
 }

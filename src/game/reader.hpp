@@ -67,6 +67,7 @@ private:
 
     ReadOptions options_;
     std::vector<Position> positions_;  // scratch for the games read, kept for its memory
+    GameRecord scratch_;               // likewise: the game being read
     std::unique_ptr<char[]> buffer_;
     std::size_t capacity_ = 0;
     std::string_view data_;      // in buffer_ or the caller's bytes: what is still to read
