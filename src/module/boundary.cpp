@@ -102,8 +102,7 @@ std::string quoted_list(const std::vector<const char*>& names) {
     return text;
 }
 
-void too_many_positional(const Signature& signature, Py_ssize_t given) {
-    const std::size_t count = signature.parameters.size();
+void too_many_positional(const Signature& signature, std::size_t count, Py_ssize_t given) {
     const char* verb = given == 1 ? "was" : "were";
     if (signature.required == count) {
         PyErr_Format(PyExc_TypeError, "%s() takes %zu positional arguments but %zd %s given",
@@ -119,14 +118,15 @@ void too_many_positional(const Signature& signature, Py_ssize_t given) {
 bool bind_arguments(const Signature& signature, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
                     PyObject** bound) {
     const std::size_t count = signature.parameters.size();
+    const std::size_t positional = std::min(count, signature.positional);
     const auto given = static_cast<std::size_t>(nargs);
-    if (kwnames == nullptr && given >= signature.required && given <= count) {
+    if (kwnames == nullptr && given >= signature.required && given <= positional) {
         // The usual call, every argument by position: nothing can be wrong with it.
         std::fill(std::copy_n(args, given, bound), bound + count, nullptr);
         return true;
     }
-    if (given > count) {
-        too_many_positional(signature, nargs);
+    if (given > positional) {
+        too_many_positional(signature, positional, nargs);
         return false;
     }
     for (std::size_t i = 0; i < count; ++i) bound[i] = i < static_cast<std::size_t>(nargs) ? args[i] : nullptr;

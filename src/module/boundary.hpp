@@ -134,6 +134,7 @@ struct Signature {
     const char* qualified_name;  // "{class}.{method}", as binding errors name it
     std::span<const char* const> parameters;
     std::size_t required;  // the leading parameters without a default
+    std::size_t positional = SIZE_MAX;  // the leading parameters that may come by position; the rest by keyword only
 };
 
 // Fills bound[i] with a borrowed reference to parameter i, or nullptr when it was
