@@ -1,6 +1,7 @@
 """A short run of the API fuzzer: every call returns or raises a documented exception."""
 
 import pathlib
+import re
 import subprocess
 import sys
 
@@ -14,4 +15,6 @@ def test_random_calls_raise_only_documented_exceptions(seed):
     result = subprocess.run([sys.executable, str(FUZZER), "--seed", str(seed), "--calls", "20000"],
                             capture_output=True, text=True, timeout=300)
     assert result.returncode == 0, result.stdout + result.stderr
-    assert "20000 calls" in result.stdout
+    # At least the calls asked for: a call's own callbacks may make a few more.
+    calls = re.search(r"(\d+) calls", result.stdout)
+    assert calls and int(calls.group(1)) >= 20000, result.stdout

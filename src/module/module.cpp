@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "book_types.hpp"
 #include "docstrings.hpp"
 #include "types.hpp"
 
@@ -66,6 +67,8 @@ void forget_runtime() {
     forget_board_type();
     forget_move_type();
     forget_board_state_type();
+    forget_book_reader_type();
+    forget_book_entry_type();
     forget_panic_type();
     owning_interpreter.store(-1);
 }
@@ -103,7 +106,7 @@ PyObject* create_module() {
     if (module == nullptr) return nullptr;
     const bool filled = export_name(module, "Board", reinterpret_cast<PyObject*>(board_type())) &&
                         export_name(module, "Move", reinterpret_cast<PyObject*>(move_type())) &&
-                        export_hello_world(module);
+                        export_hello_world(module) && add_book_names(module);
     if (!filled) {
         Py_DECREF(module);
         return nullptr;
