@@ -15,6 +15,5 @@ def test_random_calls_raise_only_documented_exceptions(seed):
     result = subprocess.run([sys.executable, str(FUZZER), "--seed", str(seed), "--calls", "20000"],
                             capture_output=True, text=True, timeout=300)
     assert result.returncode == 0, result.stdout + result.stderr
-    # At least the calls asked for: a call's own callbacks may make a few more.
-    calls = re.search(r"(\d+) calls", result.stdout)
-    assert calls and int(calls.group(1)) >= 20000, result.stdout
+    # A call on a game may make several at once, so the run ends at 20,000 or a few past.
+    assert int(re.search(r"(\d+) calls", result.stdout).group(1)) >= 20000

@@ -8,6 +8,8 @@ import sys
 
 import chess
 import pytest
+from hypothesis import assume, given, settings
+from hypothesis import strategies as st
 
 import tarvik
 from conftest import PanicException, observable, ucis
@@ -304,3 +306,29 @@ def test_broken_boards_get_answers_or_clear_errors(breaking):
         except (ValueError, PanicException):
             pass
         assert Board(board.to_fen()).to_fen() == board.to_fen()
+
+
+SAN_POSITIONS = [START, "r3k2r/1P4P1/8/3pP3/8/2N2N2/8/R3K2R w KQkq d6 0 1",
+                 "r3k2r/8/8/8/8/8/1p4p1/R3K2R b KQkq - 0 1"]
+
+
+@settings(max_examples=400, deadline=None)
+@given(st.sampled_from(SAN_POSITIONS), st.text("NBKRQPabcdh1238x-=nbrqkO0+#@Z ", max_size=7))
+def test_san_text_is_read_as_python_chess_reads_it(fen, text):
+    # Only where the two differ on purpose is the text left out: python-chess reads
+    # null moves ("--", "Z0", "0000", "@@@@"), tarvik reads no null moves.
+    assume(text not in ("--", "Z0", "0000", "@@@@"))
+    theirs = chess.Board(fen)
+    try:
+        expected = theirs.parse_san(text).uci()
+    except chess.AmbiguousMoveError:
+        expected = "ambiguous san"
+    except chess.IllegalMoveError:
+        expected = "illegal san"
+    except chess.InvalidMoveError:
+        expected = "invalid san"
+    try:
+        got = Board(fen).parse_san(text).uci()
+    except ValueError as error:
+        got = str(error).split(":")[0]
+    assert got == expected

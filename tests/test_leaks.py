@@ -10,6 +10,7 @@ import copy
 import ctypes
 import ctypes.util
 import gc
+import io
 import os
 import pickle
 import random
@@ -20,7 +21,7 @@ import tempfile
 import pytest
 
 import tarvik
-from tarvik import Board, Move
+from tarvik import Board, Game, Move, read_pgn
 
 KIWIPETE = "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1"
 NO_BLACK_KING = "8/8/8/8/8/8/8/4K3 w - - 0 1"
@@ -59,6 +60,15 @@ def board_state():
 
 def reentrant_index(board):
     return Index(lambda: board.get_pieces("p"))
+
+
+PGN = (b'[Event "x"]\n[FEN "4k3/1P6/8/8/8/8/8/4K3 w - - 0 1"]\n\n1. b8=Q+ { [%clk 0:01:00] } ( 1. b8=N $1 ) Kd7 *\n\n'
+       b"1. e4 e5 2. Ke3 Nc6 1-0\n")
+
+
+class FailingStream:
+    def read(self, size):
+        raise OSError("the disk is gone")
 
 
 KIWI = Board(KIWIPETE)
@@ -175,6 +185,18 @@ CASES = [
     ("Move.from_uci", Move.from_uci, ("e7e8q",)),
     ("Move.from_uci invalid", Move.from_uci, ("e7e8Q",)),
     ("Move pickle", lambda m: pickle.loads(pickle.dumps(m)), (PROMOTION,)),
+    # Games.
+    ("read_pgn", lambda data: [(g.headers, g.moves, g.comments, g.nags, g.clocks, g.evals, g.errors, str(g),
+                                g.export(), g.board(), [(n.san, n.variations, n.parent) for n in g.mainline()])
+                               for g in read_pgn(data)], (PGN,)),
+    ("read_pgn bytearray, range", lambda data: list(read_pgn(bytearray(data), start=3, stop=500)), (PGN,)),
+    ("read_pgn file object", lambda data: list(read_pgn(io.StringIO(data.decode()))), (PGN,)),
+    ("read_pgn failing read", lambda: list(read_pgn(FailingStream())), ()),
+    ("read_pgn missing file", read_pgn, ("/nonexistent/games.pgn",)),
+    ("read_pgn 5", read_pgn, (5,)),
+    ("read_pgn stop on a stream", lambda data: read_pgn(io.BytesIO(data), stop=5), (PGN,)),
+    ("Game.from_board", lambda b: Game.from_board(b, {"White": "x"}).export(), (KIWI,)),
+    ("Game.from_board bad tag", lambda b: Game.from_board(b, {"A b": "x"}), (KIWI,)),
     # Pictures.
     ("unicode", KIWI.unicode, ()),
     ("unicode borders", lambda: KIWI.unicode(invert_color=True, borders=True, empty_square=".", orientation=False), ()),

@@ -5,6 +5,7 @@
 
 #include "attacks.hpp"
 #include "failure.hpp"
+#include "pieces.hpp"
 #include "text.hpp"
 
 namespace tarvik {
@@ -120,6 +121,10 @@ bool update_castling_rights(Position& position, Square from, Square to, int dist
     // Whatever stood on a corner, a move onto it ends that corner's right.
     delete_letters(position, corner_letter(to));
     return castles;
+}
+
+bool castles(const Position& position, const Move& move) {
+    return mover_letter(position, move) == 'k' && square_distance(move.from_square, move.to_square) == 2;
 }
 
 void castling_moves(const Position& position, const CastlingField& field, MoveList& moves) {

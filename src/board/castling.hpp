@@ -37,6 +37,10 @@ void remove_castling_rights(Position& position, char32_t id);
 // move castles: a king move of exactly two squares by a side that held a right.
 bool update_castling_rights(Position& position, Square from, Square to, int distance);
 
+// Whether a move is castling: the mover is a king (mover_letter) and goes two
+// squares, which only castling does.
+bool castles(const Position& position, const Move& move);
+
 // The castling moves allowed now, in the order of the rights text: king and rook at
 // home, the squares between them empty, and the king's path not attacked.
 void castling_moves(const Position& position, const CastlingField& field, MoveList& moves);

@@ -20,27 +20,28 @@ bool is_orderly(const Position& p) {
            !(p.en_passant && (*p.en_passant >= 64 || (seen & SQUARE_MASKS[*p.en_passant])));
 }
 
-// The squares next to the king it may step to: not attacked once it stands there,
-// its own square no longer blocking a slider that checks it, and a piece it takes
-// no longer attacking.
+// The squares next to the king it may step to.
 Bitboard king_steps(const Position& position, Square king) {
-    const Bitboard occupancy = occupied(position) & ~SQUARE_MASKS[king];
     Bitboard safe = 0;
     for (Bitboard steps = KING_ATTACKS[king] & ~own_pieces(position); steps; steps &= steps - 1) {
         const Square to = lowest_square(steps);
-        if (!(attackers(position, !position.turn, to, occupancy) & ~SQUARE_MASKS[to])) safe |= SQUARE_MASKS[to];
+        if (king_may_step(position, king, to)) safe |= SQUARE_MASKS[to];
     }
     return safe;
+}
+
+// The enemy sliders on one of the king's lines that move along it.
+Bitboard snipers(const Position& position, Square king) {
+    return enemy_pieces(position) & (((position.rooks | position.queens) & ORTHOGONALS[king]) |
+                                     ((position.bishops | position.queens) & DIAGONALS[king]));
 }
 
 // Own pieces that alone stand between the king and an enemy slider on their line.
 Bitboard pinned_pieces(const Position& position, Square king) {
     const Bitboard own = own_pieces(position);
     const Bitboard enemy = enemy_pieces(position);
-    const Bitboard snipers = enemy & (((position.rooks | position.queens) & ORTHOGONALS[king]) |
-                                      ((position.bishops | position.queens) & DIAGONALS[king]));
     Bitboard pinned = 0;
-    for (Bitboard s = snipers; s; s &= s - 1) {
+    for (Bitboard s = snipers(position, king); s; s &= s - 1) {
         const Bitboard between = SQUARES_BETWEEN[king][lowest_square(s)] & (own | enemy);
         if (between && !(between & (between - 1)) && (between & own)) pinned |= between;
     }
@@ -49,7 +50,22 @@ Bitboard pinned_pieces(const Position& position, Square king) {
 
 }  // namespace
 
-std::optional<KingSafety> king_safety(const Position& position) {
+bool is_pinned_to(const Position& position, Square king, Square square) {
+    const Bitboard occupancy = occupied(position);
+    for (Bitboard s = snipers(position, king) & LINE_THROUGH[king][square]; s; s &= s - 1) {
+        if ((SQUARES_BETWEEN[king][lowest_square(s)] & occupancy) == SQUARE_MASKS[square]) return true;
+    }
+    return false;
+}
+
+bool king_may_step(const Position& position, Square king, Square to) {
+    // Not attacked once it stands there, its own square no longer blocking a slider
+    // that checks it, and a piece it takes no longer attacking.
+    const Bitboard occupancy = occupied(position) & ~SQUARE_MASKS[king];
+    return !(attackers(position, !position.turn, to, occupancy) & ~SQUARE_MASKS[to]);
+}
+
+std::optional<PinsAndChecks> pins_and_checks(const Position& position) {
     if (!is_orderly(position)) return std::nullopt;
     const bool white = position.turn;
     const Square king = highest_square(position.kings & own_pieces(position));
@@ -62,7 +78,13 @@ std::optional<KingSafety> king_safety(const Position& position) {
         const bool single = (checkers & (checkers - 1)) == 0;
         evasion_targets = single ? checkers | SQUARES_BETWEEN[king][lowest_square(checkers)] : 0;
     }
-    return KingSafety{king, pinned_pieces(position, king), evasion_targets, king_steps(position, king)};
+    return PinsAndChecks{king, pinned_pieces(position, king), evasion_targets};
+}
+
+std::optional<KingSafety> king_safety(const Position& position) {
+    const std::optional<PinsAndChecks> found = pins_and_checks(position);
+    if (!found) return std::nullopt;
+    return KingSafety{*found, king_steps(position, found->king)};
 }
 
 bool leaves_king_attacked(const Position& position, const Move& move) {

@@ -17,10 +17,14 @@
 
 namespace tarvik {
 
-struct KingSafety {
+// What decides the legality of every move but the king's.
+struct PinsAndChecks {
     Square king;
     Bitboard pinned;           // own pieces that alone stand between the king and an enemy slider
     Bitboard evasion_targets;  // where every move but the king's must land: all squares when not in check
+};
+
+struct KingSafety : PinsAndChecks {
     Bitboard king_targets;     // where the king may step
 };
 
@@ -29,7 +33,17 @@ struct KingSafety {
 // exactly one king, an en-passant square (if any) is empty, and no move of the side
 // to move could take the other king (that capture makes the legality test fail,
 // which is left to trying the moves).
+std::optional<PinsAndChecks> pins_and_checks(const Position& position);
 std::optional<KingSafety> king_safety(const Position& position);
+
+// Whether the piece on `square` alone stands between the side to move's king and
+// an enemy slider on their line: then it may only move along that line.
+bool is_pinned_to(const Position& position, Square king, Square square);
+
+// Whether the king may step to `to`, one of its steps onto no own piece, in a
+// position where pins_and_checks is present: the square is not attacked with the
+// king lifted off the board.
+bool king_may_step(const Position& position, Square king, Square to);
 
 // Whether the mover's king stands attacked after the move: the move is played on a
 // copy. Exact in every position; fails as the check test does.

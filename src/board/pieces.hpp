@@ -27,6 +27,13 @@ inline int piece_on(const Position& position, Bitboard square) {
     return NO_PIECE;
 }
 
+// The piece letter (p r n b q k) of a move's mover: the first piece set that holds
+// the origin, as apply_move finds it; '\0' for an empty origin.
+inline char mover_letter(const Position& position, const Move& move) {
+    const int piece = piece_on(position, SQUARE_MASKS[move.from_square]);
+    return piece == NO_PIECE ? '\0' : PIECE_LETTERS[std::size_t(piece)];
+}
+
 // The piece-type set named by P, R, N, B, Q or K in either case; nullptr for any
 // other character.
 Bitboard* piece_set(Position& position, char32_t letter);

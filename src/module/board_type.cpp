@@ -235,6 +235,8 @@ PyTypeObject* board_type() {
 
 void forget_board_type() { the_board_type = nullptr; }
 
+bool to_board(PyObject* value, tarvik::Board& out) { return copy_record(value, board_type(), "Board", out); }
+
 PyObject* to_python(tarvik::Board&& board) {
     PyTypeObject* type = board_type();
     if (type == nullptr) return nullptr;

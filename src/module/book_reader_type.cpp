@@ -354,10 +354,19 @@ PyObject* to_python(OpenedBook&& opened) {
     return emplace_record(PyObject_Init(static_cast<PyObject*>(block), type), std::move(opened));
 }
 
+}  // namespace
+
+PyTypeObject* book_reader_type() {
+    if (the_book_reader_type == nullptr) the_book_reader_type = create_documented_type(type_spec, doc("BookReader"));
+    return the_book_reader_type;
+}
+
+void forget_book_reader_type() { the_book_reader_type = nullptr; }
+
 // ---------------------------------------------------------------------------
 // open_book(path)
 
-PyObject* open_book(PyObject*, Arguments args, Py_ssize_t nargs, PyObject* kwnames) {
+PyObject* open_book(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     static constexpr const char* parameters[] = {"path"};
     static constexpr Signature signature{"open_book", parameters, 1};
     PyObject* path = nullptr;
@@ -378,26 +387,6 @@ PyObject* open_book(PyObject*, Arguments args, Py_ssize_t nargs, PyObject* kwnam
     }
     const bool parsed = run_engine([&] { opened.book.emplace(std::move(contents.bytes), opened.path); });
     return parsed ? to_python(std::move(opened)) : nullptr;
-}
-
-PyMethodDef open_book_def{"open_book", method_pointer(open_book), METH_FASTCALL | METH_KEYWORDS, doc("open_book")};
-
-}  // namespace
-
-PyTypeObject* book_reader_type() {
-    if (the_book_reader_type == nullptr) the_book_reader_type = create_documented_type(type_spec, doc("BookReader"));
-    return the_book_reader_type;
-}
-
-void forget_book_reader_type() { the_book_reader_type = nullptr; }
-
-bool add_book_names(PyObject* module) {
-    const Owned module_name(PyModule_GetNameObject(module));
-    if (!module_name) return false;
-    const Owned function(PyCMethod_New(&open_book_def, module, module_name.get(), nullptr));
-    return function && PyModule_AddObjectRef(module, "open_book", function.get()) == 0 &&
-           PyModule_AddObjectRef(module, "BookReader", reinterpret_cast<PyObject*>(book_reader_type())) == 0 &&
-           PyModule_AddObjectRef(module, "BookEntry", reinterpret_cast<PyObject*>(book_entry_type())) == 0;
 }
 
 }  // namespace tarvik::module

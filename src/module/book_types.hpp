@@ -19,7 +19,7 @@ void forget_book_reader_type();
 PyObject* to_python(const tarvik::BookEntry& entry);                 // a new BookEntry
 PyObject* to_python(const std::vector<tarvik::BookEntry>& entries);  // a new list of them
 
-// Adds open_book, BookReader and BookEntry to the module, outside __all__.
-bool add_book_names(PyObject* module);
+// open_book(path): a BookReader over the file at `path`.
+PyObject* open_book(PyObject* module, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames);
 
 }  // namespace tarvik::module

@@ -102,7 +102,8 @@ std::string quoted_list(const std::vector<const char*>& names) {
     return text;
 }
 
-void too_many_positional(const Signature& signature, std::size_t count, Py_ssize_t given) {
+void too_many_positional(const Signature& signature, Py_ssize_t given) {
+    const std::size_t count = std::min(signature.positional, signature.parameters.size());
     const char* verb = given == 1 ? "was" : "were";
     if (signature.required == count) {
         PyErr_Format(PyExc_TypeError, "%s() takes %zu positional arguments but %zd %s given",
@@ -118,15 +119,14 @@ void too_many_positional(const Signature& signature, std::size_t count, Py_ssize
 bool bind_arguments(const Signature& signature, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
                     PyObject** bound) {
     const std::size_t count = signature.parameters.size();
-    const std::size_t positional = std::min(count, signature.positional);
     const auto given = static_cast<std::size_t>(nargs);
-    if (kwnames == nullptr && given >= signature.required && given <= positional) {
+    if (kwnames == nullptr && given >= signature.required && given <= std::min(signature.positional, count)) {
         // The usual call, every argument by position: nothing can be wrong with it.
         std::fill(std::copy_n(args, given, bound), bound + count, nullptr);
         return true;
     }
-    if (given > positional) {
-        too_many_positional(signature, positional, nargs);
+    if (given > std::min(signature.positional, count)) {
+        too_many_positional(signature, nargs);
         return false;
     }
     for (std::size_t i = 0; i < count; ++i) bound[i] = i < static_cast<std::size_t>(nargs) ? args[i] : nullptr;
@@ -348,6 +348,8 @@ bool to_bool(PyObject* value, bool& out) {
 PyObject* to_python(Nothing) { Py_RETURN_NONE; }
 PyObject* to_python(bool value) { return PyBool_FromLong(value); }
 PyObject* to_python(std::uint64_t value) { return PyLong_FromUnsignedLongLong(value); }
+PyObject* to_python(std::int64_t value) { return PyLong_FromLongLong(value); }
+PyObject* to_python(double value) { return PyFloat_FromDouble(value); }
 PyObject* to_python(const std::string& text) {
     return PyUnicode_DecodeUTF8(text.data(), static_cast<Py_ssize_t>(text.size()), "replace");
 }

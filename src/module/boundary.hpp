@@ -18,12 +18,16 @@
 #include <tuple>
 #include <type_traits>
 #include <utility>
+#include <vector>
 
 #include "../board/failure.hpp"
 #include "../board/move.hpp"
 
 namespace tarvik {
 struct Board;
+}
+namespace tarvik::game {
+struct GameRecord;
 }
 
 namespace tarvik::module {
@@ -134,7 +138,7 @@ struct Signature {
     const char* qualified_name;  // "{class}.{method}", as binding errors name it
     std::span<const char* const> parameters;
     std::size_t required;  // the leading parameters without a default
-    std::size_t positional = SIZE_MAX;  // the leading parameters that may come by position; the rest by keyword only
+    std::size_t positional = SIZE_MAX;  // the leading parameters that may be given by position; the rest by keyword only
 };
 
 // Fills bound[i] with a borrowed reference to parameter i, or nullptr when it was
@@ -211,10 +215,35 @@ struct Nothing {};
 PyObject* to_python(Nothing);
 PyObject* to_python(bool value);
 PyObject* to_python(std::uint64_t value);
+PyObject* to_python(std::int64_t value);
+PyObject* to_python(double value);
 PyObject* to_python(const std::string& text);
 PyObject* to_python(const Move& move);  // a new Move object
 PyObject* to_python(tarvik::Board&& board);  // a new Board object owning the board
+PyObject* to_python(game::GameRecord&& record);  // a new Game object owning the record
 PyObject* to_python(const MoveList& moves);  // a new list of new Move objects
+
+// None for an absent value.
+template <class T>
+PyObject* to_python(const std::optional<T>& value) {
+    return value ? to_python(*value) : Py_NewRef(Py_None);
+}
+
+// A new list.
+template <class T>
+PyObject* to_python(const std::vector<T>& items) {
+    PyObject* list = PyList_New(static_cast<Py_ssize_t>(items.size()));
+    if (list == nullptr) return nullptr;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        PyObject* item = to_python(items[i]);
+        if (item == nullptr) {
+            Py_DECREF(list);
+            return nullptr;
+        }
+        PyList_SET_ITEM(list, static_cast<Py_ssize_t>(i), item);
+    }
+    return list;
+}
 
 // ---------------------------------------------------------------------------
 // Methods
@@ -293,6 +322,24 @@ PyObject* get_attribute(PyObject* self, Read&& read) {
     Borrow borrow(object->access, Access::shared);
     if (!borrow) return nullptr;
     return std::forward<Read>(read)(std::as_const(object->record));
+}
+
+// Runs `read` on the record under shared access, as an engine step; false with the
+// Python error set when access is refused or the step fails.
+template <class Record, class Read>
+bool read_record(PyObject* self, Read&& read) {
+    Object<Record>* object = as_object<Record>(self);
+    Borrow borrow(object->access, Access::shared);
+    return borrow && run_engine([&] { read(std::as_const(object->record)); });
+}
+
+// A read-only attribute that an engine step computes: shared access while it runs,
+// the conversion of its value after.
+template <class Record, class Read>
+PyObject* get_computed(PyObject* self, Read&& read) {
+    std::optional<std::invoke_result_t<Read, const Record&>> value;
+    if (!read_record<Record>(self, [&](const Record& record) { value.emplace(read(record)); })) return nullptr;
+    return to_python(*value);
 }
 
 template <class Record, class P, class Write>

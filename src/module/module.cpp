@@ -12,6 +12,7 @@
 
 #include "book_types.hpp"
 #include "docstrings.hpp"
+#include "game_data.hpp"
 #include "types.hpp"
 
 namespace tarvik::module {
@@ -37,8 +38,15 @@ PyObject* hello_world(PyObject*, PyObject*) {
 }
 
 PyMethodDef hello_world_def{"hello_world", hello_world, METH_NOARGS, doc("hello_world")};
+PyMethodDef read_pgn_def{"read_pgn", method_pointer(read_pgn), METH_FASTCALL | METH_KEYWORDS, doc("read_pgn")};
+PyMethodDef open_book_def{"open_book", method_pointer(open_book), METH_FASTCALL | METH_KEYWORDS, doc("open_book")};
 
 PyModuleDef module_def{PyModuleDef_HEAD_INIT, "tarvik", "", 0, nullptr, nullptr, nullptr, nullptr, nullptr};
+
+// Sets the attribute; a name beyond the three that __all__ lists.
+bool add_name(PyObject* module, const char* name, PyObject* value) {
+    return value != nullptr && PyObject_SetAttrString(module, name, value) == 0;
+}
 
 // Appends the name to __all__ (created by the first addition), then sets the attribute.
 bool export_name(PyObject* module, const char* name, PyObject* value) {
@@ -67,6 +75,9 @@ void forget_runtime() {
     forget_board_type();
     forget_move_type();
     forget_board_state_type();
+    forget_game_type();
+    forget_game_node_type();
+    forget_pgn_reader_type();
     forget_book_reader_type();
     forget_book_entry_type();
     forget_panic_type();
@@ -91,22 +102,32 @@ bool claim_interpreter() {
     return false;
 }
 
-bool export_hello_world(PyObject* module) {
+// Adds a function of the module, listed in __all__ or not.
+bool add_function(PyObject* module, PyMethodDef& definition, bool listed) {
     PyObject* module_name = PyModule_GetNameObject(module);
     if (module_name == nullptr) return false;
-    PyObject* function = PyCMethod_New(&hello_world_def, module, module_name, nullptr);
+    PyObject* function = PyCMethod_New(&definition, module, module_name, nullptr);
     Py_DECREF(module_name);
-    const bool exported = export_name(module, "hello_world", function);
+    const bool added = listed ? export_name(module, definition.ml_name, function)
+                              : add_name(module, definition.ml_name, function);
     Py_XDECREF(function);
-    return exported;
+    return added;
 }
+
+PyObject* type_object(PyTypeObject* type) { return reinterpret_cast<PyObject*>(type); }
 
 PyObject* create_module() {
     PyObject* module = PyModule_Create(&module_def);
     if (module == nullptr) return nullptr;
-    const bool filled = export_name(module, "Board", reinterpret_cast<PyObject*>(board_type())) &&
-                        export_name(module, "Move", reinterpret_cast<PyObject*>(move_type())) &&
-                        export_hello_world(module) && add_book_names(module);
+    const bool filled = export_name(module, "Board", type_object(board_type())) &&
+                        export_name(module, "Move", type_object(move_type())) &&
+                        add_function(module, hello_world_def, true) && add_function(module, read_pgn_def, false) &&
+                        add_name(module, "Game", type_object(game_type())) &&
+                        add_name(module, "GameNode", type_object(game_node_type())) &&
+                        add_name(module, "PgnReader", type_object(pgn_reader_type())) &&
+                        add_function(module, open_book_def, false) &&
+                        add_name(module, "BookReader", type_object(book_reader_type())) &&
+                        add_name(module, "BookEntry", type_object(book_entry_type()));
     if (!filled) {
         Py_DECREF(module);
         return nullptr;

@@ -26,13 +26,14 @@ Conventions used below:
   legal move.
 
 >>> import tarvik
->>> from tarvik import Board, Move
+>>> from tarvik import Board, Game, Move
 """
 
 import os
 import random as _random
-from collections.abc import Iterable, Iterator
-from typing import Any, Self, final
+from collections.abc import Buffer, Iterable, Iterator, Mapping
+from typing import IO, Any, Self, final
+
 
 __all__ = ["Board", "Move", "hello_world"]
 
@@ -42,6 +43,42 @@ def hello_world() -> None:
     cannot be written.
 
     >>> tarvik.hello_world()     # Hello World! goes to the process's standard output
+    """
+
+def read_pgn(
+    source: str | os.PathLike[str] | Buffer | IO[bytes] | IO[str],
+    /,
+    *,
+    start: int = 0,
+    stop: int | None = None,
+    headers_only: bool = False,
+) -> PgnReader:
+    r"""Reads the games of a PGN file, one `Game` at a time, every move checked: an iterator that reads its
+    source piece by piece, so memory stays bounded by the longest game however large the file.
+
+    `source` is a path (`str` or `os.PathLike`), a bytes-like object holding PGN text, or a file object
+    opened in binary or text mode (its `read()` is called). Text that is not UTF-8 is read with the
+    offending bytes replaced by U+FFFD, never fatal; a byte-order mark, CRLF line ends, `%` escape lines
+    and `;` comments are read as the standard says. A missing file raises `FileNotFoundError`; an error of a
+    file object's `read()` propagates.
+
+    `start` and `stop` (byte offsets, for paths and bytes-like sources) select the games whose first byte
+    (`Game.offset`) lies in `[start, stop)`: cutting a file at any byte positions and reading every piece
+    yields every game exactly once, which is how a file is split over many processes or machines.
+
+    `headers_only=True` passes over the movetext: the games hold their tags, offset and result marker, and
+    no moves, comments or move errors; reading is several times faster, for filtering a large file by its
+    tags before reading the games that pass (with `start=game.offset, stop=game.offset + 1`).
+
+    A bad game never costs the others: an illegal, ambiguous or unreadable move ends its line (the moves
+    before it are kept) and is reported in `Game.errors`. Where one game ends and the next begins: a blank
+    line outside a comment, a line that opens a new tag pair (also where no blank line parts the games or a
+    brace comment was never closed), or the end of the line of a result marker outside variations; a lone
+    result marker after a game is that game's result.
+
+    >>> pgn = b'[White "Anna"]\n[Black "Ben"]\n\n1. e4 e5 2. Nf3 {good} Nc6 *\n\n1. d4 d5 1-0\n'
+    >>> [(game.headers.get("White"), len(game.moves), game.result) for game in tarvik.read_pgn(pgn)]
+    [('Anna', 4, '*'), (None, 2, '1-0')]
     """
 
 def open_book(path: str | bytes | os.PathLike[str] | os.PathLike[bytes]) -> BookReader:
@@ -581,6 +618,184 @@ class Board:
         >>> board._repr_svg_() == board.svg(lastmove=Move(12, 28))
         True
         """
+
+@final
+class PgnReader(Iterator[Game]):
+    """The iterator `read_pgn()` returns: each step reads the next game. Once exhausted (or when the
+    iterator is dropped) it lets go of its source: the file it opened is closed. It cannot be made
+    directly. A file object's `read()` that touches the same iterator again raises `RuntimeError`.
+    """
+
+    def __next__(self) -> Game:
+        """The next game; `StopIteration` when the source holds no more."""
+
+@final
+class Game:
+    """One game: its tags, its starting position, and the tree of its moves (the mainline and every
+    variation) with comments, NAGs, clocks and evaluations. Games come from `read_pgn()` or
+    `Game.from_board()` and never change; every attribute is built anew when read (changing the list or
+    dict you get changes nothing in the game).
+
+    `str(game)` is the game as PGN with the movetext on one line, as python-chess's `str(game)` writes it;
+    `export()` writes it with lines of at most 80 characters.
+
+    >>> game = next(tarvik.read_pgn(b"1. e4 {best by test} e5 2. Nf3 $1 Nc6 *"))
+    >>> print(game)
+    [Event "?"]
+    [Site "?"]
+    [Date "????.??.??"]
+    [Round "?"]
+    [White "?"]
+    [Black "?"]
+    [Result "*"]
+    <BLANKLINE>
+    1. e4 { best by test } 1... e5 2. Nf3 $1 Nc6 *
+    """
+
+    @property
+    def headers(self) -> dict[str, str]:
+        r"""The tag pairs in file order, with `\"` and `\\` in values read as the characters they escape; a
+        name given twice keeps its first place and its last value. A new dict each time.
+
+        >>> next(tarvik.read_pgn(b'[Event "Club \\"A\\""]\n\n1. e4 *')).headers
+        {'Event': 'Club "A"'}
+        """
+    @property
+    def moves(self) -> list[Move]:
+        """The mainline's moves, new `Move` objects, first move first."""
+    @property
+    def starting_fen(self) -> str:
+        """The FEN of the starting position: the `FEN` tag's position (read strictly; a malformed one is an
+        error and no move is read), else the standard start."""
+    @property
+    def result(self) -> str:
+        """The movetext's result marker ("1-0", "0-1", "1/2-1/2", "*"), else the `Result` tag, else "*"."""
+    @property
+    def offset(self) -> int:
+        """The byte offset of the game's first byte in its source (0 for a game made by `from_board()`): read
+        the game alone again with `read_pgn(source, start=offset, stop=offset + 1)`."""
+    @property
+    def errors(self) -> list[str]:
+        """What went wrong reading the game, empty when it read cleanly: each illegal, ambiguous or unreadable
+        move (naming its ply, the token and the position's FEN), an unsupported variant (its moves are not
+        read), a malformed FEN tag.
+
+        >>> next(tarvik.read_pgn(b"1. e4 e5 2. Ke3 Nc6 *")).errors
+        ["illegal san: 'Ke3' at ply 3 in rnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR w KQkq e6 0 2"]
+        """
+    @property
+    def comment(self) -> str:
+        """The comment before the first move ("" when there is none)."""
+    @property
+    def comments(self) -> list[str]:
+        """The comment after each move of the mainline ("" where there is none); comments written one after
+        the other are joined by a space."""
+    @property
+    def nags(self) -> list[set[int]]:
+        """The NAGs of each move of the mainline; "!" is 1, "?" 2, "!!" 3, "??" 4, "!?" 5, "?!" 6."""
+    @property
+    def clocks(self) -> list[float | None]:
+        """The clock after each move of the mainline, in seconds, from its comment's `[%clk h:mm:ss]`.
+
+        >>> next(tarvik.read_pgn(b"1. e4 { [%clk 0:03:00] } e5 { [%clk 0:02:58.5] } *")).clocks
+        [180.0, 178.5]
+        """
+    @property
+    def evals(self) -> list[int | None]:
+        """The engine evaluation after each move of the mainline, in centipawns from White's point of view,
+        from its comment's `[%eval 0.24]`; None where there is none or the evaluation is a mate (see `mates`).
+
+        >>> game = next(tarvik.read_pgn(b"1. e4 { [%eval 0.24] } e5 { [%eval #-3] } *"))
+        >>> game.evals, game.mates
+        ([24, None], [None, -3])
+        """
+    @property
+    def mates(self) -> list[int | None]:
+        """The mate distance after each move of the mainline from its comment's `[%eval #3]`: moves to mate,
+        negative when Black mates."""
+    @property
+    def variations(self) -> list[GameNode]:
+        """The first moves: the mainline's first, then its alternatives."""
+    def board(self) -> Board:
+        """A `Board` after the mainline with every move on its stacks, so `pop()` walks back.
+
+        >>> board = next(tarvik.read_pgn(b"1. e4 e5 *")).board()
+        >>> board.pop().uci(), board.pop().uci()
+        ('e7e5', 'e2e4')
+        """
+    def mainline(self) -> list[GameNode]:
+        """The mainline's nodes, first move first."""
+    def export(self, *, columns: int | None = 80, headers: bool = True, comments: bool = True,
+               variations: bool = True) -> str:
+        r"""The game as PGN text, as python-chess's `StringExporter` writes it: the seven-tag roster first
+        (`?` and `*` where the game has none), then the other tags, a blank line, and the movetext with move
+        numbers, NAGs as `$n`, comments, variations and the result, in lines of at most `columns`
+        characters where a token fits (None: one line). `headers`, `comments` (with NAGs) and `variations`
+        leave those out when False. Tag values are written with `"` and `\` escaped.
+        """
+    @classmethod
+    def from_board(cls, board: Board, headers: Mapping[str, str] | None = None) -> Game:
+        """A game of a board's moves: the position before its first move (the board's position when it played
+        none) is the start, its move stack the mainline. The tags are `headers`, then `FEN` and `SetUp` for a
+        start other than the standard one, then `Result` (the board's result: "1-0", "0-1" or "1/2-1/2" when
+        the game has ended by the rules, else "*") unless `headers` give it. Raises `ValueError` for a move of
+        the stack that is not legal where it was played, for a tag name other than letters, digits and
+        `_+#=:-`, or a value with a line break.
+
+        >>> board = Board()
+        >>> for san in ["f3", "e5", "g4", "Qh4"]:
+        ...     _ = board.push_san(san)
+        >>> print(Game.from_board(board, {"White": "Anna"}).export(headers=False))
+        1. f3 e5 2. g4 Qh4# 0-1
+        """
+
+@final
+class GameNode:
+    """One move of a game's tree, with what the file says about it. A node keeps its game alive; nodes are
+    made anew whenever they are asked for, so compare them by their moves, not by identity.
+
+    >>> game = next(tarvik.read_pgn(b"1. e4 ( 1. d4 d5 ) 1... e5 *"))
+    >>> [node.san for node in game.variations], game.variations[1].variations[0].san
+    (['e4', 'd4'], 'd5')
+    """
+
+    @property
+    def move(self) -> Move:
+        """The move leading to this node."""
+    @property
+    def san(self) -> str:
+        """The move in Standard Algebraic Notation, as `Board.san` writes it."""
+    @property
+    def ply(self) -> int:
+        """The number of half-moves played from the standard start to this node (so a game from a FEN starts
+        counting at the FEN's move number)."""
+    @property
+    def comment(self) -> str:
+        """The comment after the move."""
+    @property
+    def starting_comment(self) -> str:
+        """The comment before the move, where a variation starts."""
+    @property
+    def nags(self) -> set[int]:
+        """The move's NAGs."""
+    @property
+    def clock(self) -> float | None:
+        """The clock after the move, in seconds, from the comment's `[%clk ...]`."""
+    @property
+    def eval(self) -> int | None:
+        """The evaluation after the move in centipawns from White's point of view, from the comment's
+        `[%eval ...]`; None for none or a mate."""
+    @property
+    def mate(self) -> int | None:
+        """The mate distance from the comment's `[%eval #n]`, negative when Black mates."""
+    @property
+    def variations(self) -> list[GameNode]:
+        """The moves that follow: the main continuation first, then its alternatives."""
+    @property
+    def parent(self) -> GameNode | Game:
+        """The node before this one, or the game for a first move."""
+    def board(self) -> Board:
+        """A `Board` after this node's move with every move leading here on its stacks."""
 
 @final
 class BookReader:

@@ -33,8 +33,10 @@ PyObject* reduce_to_call(const char* class_name, PyObject* arguments, PyObject* 
 // Engine records copied out of Python objects under shared access.
 bool to_move(PyObject* value, Move& out);
 bool to_board_state(PyObject* value, BoardState& out);
+bool to_board(PyObject* value, tarvik::Board& out);
 using MoveParam = Param<Move, to_move>;
 using BoardStateParam = Param<BoardState, to_board_state>;
+using BoardParam = Param<tarvik::Board, to_board>;
 
 // An owned reference, released at the end of its scope.
 class Owned {

@@ -2,9 +2,11 @@
 
     python tests/fuzz/api_fuzz.py [--seed N] [--calls N] [--seconds S]
 
-It calls every method and attribute of Board and Move, the constructors,
-BoardState, and the opening-book reader (on a small book it writes, with entries
-for its own positions), with arguments that are mostly well typed and often not: garbage of
+It calls every method and attribute of Board and Move, the constructors and
+BoardState, reads PGN (read_pgn over bytes, files and file objects that misbehave,
+every attribute and method of Game and GameNode, Game.from_board), and opens and
+probes opening books (a small book it writes, with entries for its own positions),
+with arguments that are mostly well typed and often not: garbage of
 every type, wrong counts and keywords, integers whose __index__ runs Python code
 that calls back into the same board (or raises), numpy-like booleans, broken
 boards made by raw piece-set edits. Every call must return or raise one of the
@@ -16,6 +18,7 @@ Run under the sanitizer build (.ci/sanitize), a memory error ends it too.
 
 import argparse
 import inspect
+import io
 import os
 import random
 import struct
@@ -40,9 +43,13 @@ FENS = [
 TEXTS = ["", "-", "e2e4", "e7e8q", "a1a1", "h9h9", "Nf3", "O-O", "0-0-0", "exd6", "e8=Q+", "Qxf7#", "e4!?",
          "\x00", "\ud800", "\U0001f600", "w", "KQkq", "9p/8/8/8/8/8/8/8 w - - 0 1", "x" * 300, " " * 7]
 LETTERS = "prnbqkwaPRNBQKWAxX\u00d6\x00"
-DOCUMENTED = (TypeError, ValueError, OverflowError, UnicodeEncodeError, RuntimeError, AttributeError)
-# Books also raise IndexError (no entry, an index out of range) and OSError (a file that cannot be read).
-BOOK_DOCUMENTED = (*DOCUMENTED, IndexError, OSError)
+PGN_PIECES = ['[Event "a"]\n', '[FEN "4k3/1P6/8/8/8/8/8/4K3 w - - 0 1"]\n', '[Variant "Atomic"]\n', '[FEN "x"]\n',
+              "\n", "\r\n", "1. ", "e4 ", "e5 ", "Nf3 ", "Kd5 ", "b8=Q ", "O-O ", "-- ", "( ", ") ", "{ c ", "} ",
+              "{ [%clk 0:01:02.5] [%eval #-3] } ", "$1 ", "!? ", "; x\n", "% y\n", "1-0 ", "* ", "\ufeff", "\udc80",
+              "\xff", "\x00"]
+DOCUMENTED = (TypeError, ValueError, OverflowError, UnicodeEncodeError, RuntimeError, AttributeError, OSError)
+# Books also raise IndexError: a probe without an entry, an index out of range.
+BOOK_DOCUMENTED = (*DOCUMENTED, IndexError)
 FLAGS = ("invert_color", "borders", "orientation", "flipped", "coordinates")
 
 
@@ -69,7 +76,8 @@ def board_state_type():
 
 def write_book(directory, rng):
     """A book with entries for the positions of FENS: moves of every kind, legal or not, castling as king
-    takes rook, promotion codes 0..7, weights 0..3; keys in order, as a book must have them."""
+    takes rook, promotion codes 0..7, weights 0..3; keys in order, as a book must have them. Also a file
+    that is no book. Returns both paths."""
     keys = []
     for fen in FENS:
         try:
@@ -82,27 +90,27 @@ def write_book(directory, rng):
             raw_move = rng.choice([4 << 6 | 7, 4 << 6 | 0, 60 << 6 | 63, 12 << 6 | 28, rng.randrange(1 << 16)])
             entries.append((key, raw_move, rng.randrange(4), rng.randrange(1 << 32)))
     entries.sort(key=lambda entry: entry[0])
-    path = os.path.join(directory, "fuzz.bin")
-    with open(path, "wb") as file:
+    book, truncated = os.path.join(directory, "fuzz.bin"), os.path.join(directory, "truncated.bin")
+    with open(book, "wb") as file:
         file.write(b"".join(struct.pack(">QHHI", *entry) for entry in entries))
-    truncated = os.path.join(directory, "truncated.bin")
     with open(truncated, "wb") as file:
         file.write(b"\x01" * 17)
-    return path, truncated
+    return book, truncated
 
 
 class Fuzzer:
-    def __init__(self, seed, directory):
+    def __init__(self, seed):
         self.random = random.Random(seed)
         self.boards = [tarvik.Board(fen) for fen in FENS]
         self.moves = [tarvik.Move(12, 28), tarvik.Move(52, 60, "q")]
-        self.book_path, truncated = write_book(directory, self.random)
-        self.paths = [self.book_path, self.book_path.encode(), truncated, os.path.join(directory, "missing.bin"),
-                      directory, "a\0b"]
-        self.readers = [tarvik.open_book(self.book_path)]
-        self.entries = []
         self.calls = 0
         self.nesting = 0  # of calls made from inside a callback
+        self.directory = tempfile.TemporaryDirectory()  # for PGN files read by path, and the books
+        self.book_path, truncated = write_book(self.directory.name, self.random)
+        self.paths = [self.book_path, self.book_path.encode(), truncated, os.path.join(self.directory.name, "none"),
+                      self.directory.name, "a\0b"]
+        self.readers = [tarvik.open_book(self.book_path)]
+        self.entries = []
 
     # ---------------------------------------------------------- values
 
@@ -169,6 +177,85 @@ class Fuzzer:
                 pass
         return r.choice(TEXTS)
 
+    def pgn(self):
+        """PGN text: real moves of a board, pieces of every token kind, and damage."""
+        r = self.random
+        parts = [r.choice(PGN_PIECES) for _ in range(r.randrange(40))]
+        board = r.choice(self.boards)
+        try:
+            parts.insert(r.randrange(len(parts) + 1), board.san(r.choice(board.legal_moves())) + " ")
+        except BaseException:  # noqa: BLE001 - a broken board may have no move to write
+            pass
+        return "".join(parts).encode("utf-8", errors="replace" if r.random() < 0.5 else "surrogatepass")
+
+    def pgn_source(self):
+        """A source for read_pgn: bytes, a path, a file object, or one whose read() misbehaves."""
+        r = self.random
+        data, fuzzer = self.pgn(), self
+        kind = r.randrange(6)
+        if kind == 0:
+            return data
+        if kind == 1:
+            path = f"{self.directory.name}/{r.randrange(4)}.pgn"
+            with open(path, "wb") as file:
+                file.write(data)
+            return path
+        if kind == 2:
+            return io.BytesIO(data)
+        if kind == 3:
+            return io.StringIO(data.decode("utf-8", errors="replace"))
+
+        class Stream:  # read() returns garbage, raises, or calls back into the API
+            def read(self, size):
+                fuzzer.nested_call()
+                return r.choice([data, b"", "1. e4", None, FuzzError, 5])
+
+        stream = Stream()
+        if r.random() < 0.5:
+            stream.read = lambda size: (_ for _ in ()).throw(FuzzError("from read()"))
+        return stream if kind == 4 else r.choice([self.garbage(), data[:5], "/nonexistent/x.pgn"])
+
+    def games(self):
+        """Games read from a random source; whatever reading raises is a documented failure too."""
+        r = self.random
+        kwargs = {}
+        if r.random() < 0.3:
+            kwargs["start"] = r.choice([0, 1, 5, 100, -1, 2**70, None])
+        if r.random() < 0.3:
+            kwargs["stop"] = r.choice([None, 0, 3, 10**6, -5, "9"])
+        if r.random() < 0.2:
+            kwargs["headers_only"] = r.choice([True, False, 1])
+        reader = self.invoke("read_pgn", tarvik.read_pgn, [self.pgn_source()], kwargs)
+        games = []
+        if reader is None or isinstance(reader, BaseException):
+            return games
+        for _ in range(r.randrange(1, 6)):
+            game = self.invoke("next(reader)", next, [reader, None], {})
+            if not isinstance(game, tarvik.Game):
+                break
+            games.append(game)
+        return games
+
+    def game_call(self):
+        """Everything a Game and its nodes offer, and Game.from_board."""
+        r = self.random
+        if r.random() < 0.2:
+            headers = r.choice([None, {"White": "x"}, {"Bad name": "x"}, {"A": "b\nc"}, {1: 2}, self.garbage()])
+            self.invoke("Game.from_board", tarvik.Game.from_board, [self.board(), headers], {})
+            return
+        for game in self.games():
+            targets = [game] + [node for node in game.mainline()[:3]] + game.variations[:2]
+            for target in r.sample(targets, min(len(targets), 3)):
+                name = r.choice([name for name in dir(type(target)) if not name.startswith("_") and name != "from_board"])
+                member = getattr(type(target), name)
+                if callable(member):
+                    method = getattr(target, name)
+                    args, kwargs = self.arguments(method, skip_self=True)
+                    self.invoke(f"{type(target).__name__}.{name}", method, args, kwargs)
+                else:
+                    self.invoke(f"{type(target).__name__}.{name}", getattr, [target, name], {})
+                self.invoke("str", r.choice([str, repr]), [target], {})
+
     def perft_depth(self):
         """A perft depth: small, or anything but an integer the search could take ages over."""
         r = self.random
@@ -205,6 +292,10 @@ class Fuzzer:
             return r.choice([None, self.boards[0], self.move()])
         if name == "count":
             return r.choice([0, 1, 2, 3, 5, -1, 1 << 40])
+        if name == "columns":
+            return r.choice([None, 0, 1, 80, 1 << 40, -1, "80"])
+        if name in ("headers", "comments", "variations"):
+            return r.choice([True, False, self.numpy_like_bool(), 1])
         if name in FLAGS:
             return r.choice([True, False, self.numpy_like_bool()])
         if name == "size":
@@ -298,8 +389,10 @@ class Fuzzer:
             move = self.invoke("Move()", tarvik.Move, args, kwargs)
             if isinstance(move, tarvik.Move):
                 self.moves[r.randrange(len(self.moves))] = move
-        elif kind < 0.98:
+        elif kind < 0.975:
             self.invoke("BoardState()", BOARD_STATE, [self.garbage()], {})
+        elif kind < 0.99:
+            self.game_call()
         else:
             self.break_board()
 
@@ -383,15 +476,14 @@ def main():
     parser.add_argument("--calls", type=int, default=100_000)
     parser.add_argument("--seconds", type=float, default=float("inf"))
     options = parser.parse_args()
-    with tempfile.TemporaryDirectory() as directory:
-        fuzzer = Fuzzer(options.seed, directory)
-        deadline = time.monotonic() + options.seconds
-        try:
-            while fuzzer.calls < options.calls and time.monotonic() < deadline:
-                fuzzer.one_call()
-        except AssertionError as failure:
-            print(f"api_fuzz seed {options.seed}: FAILED: {failure}", file=sys.stderr)
-            return 1
+    fuzzer = Fuzzer(options.seed)
+    deadline = time.monotonic() + options.seconds
+    try:
+        while fuzzer.calls < options.calls and time.monotonic() < deadline:
+            fuzzer.one_call()
+    except AssertionError as failure:
+        print(f"api_fuzz seed {options.seed}: FAILED: {failure}", file=sys.stderr)
+        return 1
     print(f"api_fuzz seed {options.seed}: {fuzzer.calls} calls, every one returned or raised a documented exception")
     return 0
 

@@ -5,7 +5,8 @@
 // odd fields, and positions broken on purpose through their fields. Every call
 // must give the same moves in the same order, the same answer or the same failure,
 // and leave the board and both stacks as they were; perft two plies deep must
-// count what the engine's own legal lists give. Before the positions, every entry of
+// count what the engine's own legal lists give, and SAN requests must name the same
+// move as filtering the legal list does. Before the positions, every entry of
 // the slider table is checked against the literal ray walk. The first difference
 // is printed with everything needed to rebuild the position, and the exit status is 1.
 #include <algorithm>
@@ -30,6 +31,7 @@
 #include "board/movegen.hpp"
 #include "board/perft.hpp"
 #include "board/pieces.hpp"
+#include "board/san.hpp"
 #include "board/sliders.hpp"
 #include "literal.hpp"
 
@@ -249,6 +251,64 @@ std::string dump(const Board& board) {
 }
 
 std::string describe(bool answer) { return answer ? "true" : "false"; }
+std::string describe(const SanResolution& resolution) {
+    switch (resolution.verdict) {
+        case SanVerdict::found: return "found " + uci(resolution.move);
+        case SanVerdict::illegal: return "illegal";
+        default: return "ambiguous";
+    }
+}
+
+// A SAN request written out, for messages: "N?f3" style, ? for an absent part.
+std::string request_text(const SanRequest& r) {
+    if (r.castle != SanRequest::Castle::none) return r.castle == SanRequest::Castle::king_side ? "O-O" : "O-O-O";
+    std::string text(1, r.piece ? r.piece : 'P');
+    text += r.file >= 0 ? char('a' + r.file) : '?';
+    text += r.rank >= 0 ? char('1' + r.rank) : '?';
+    text += square_name(r.to);
+    if (r.promotion) text += char(*r.promotion);
+    return text;
+}
+
+// Requests for the SAN resolution: every legal move named bare, with its origin's file,
+// rank or both, and random ones (any piece, origin, target and promotion).
+std::vector<SanRequest> san_requests(const Board& board, Random& random) {
+    std::vector<SanRequest> requests;
+    MoveList legal;
+    try {
+        legal_moves(board.position, board.castling_field(), legal);
+    } catch (const InternalFailure&) {
+    }
+    for (const Move& move : legal) {
+        const char letter = mover_letter(board.position, move);
+        SanRequest bare;
+        bare.piece = letter == 'p' || letter == '\0' ? 0 : char(letter - 'a' + 'A');
+        bare.to = move.to_square;
+        bare.promotion = move.promotion;
+        SanRequest by_file = bare, by_rank = bare, in_full = bare;
+        by_file.file = FILE_OF[move.from_square];
+        by_rank.rank = RANK_OF[move.from_square] - 1;
+        in_full.file = by_file.file;
+        in_full.rank = by_rank.rank;
+        requests.insert(requests.end(), {bare, by_file, by_rank, in_full});
+    }
+    const std::string pieces = "NBRQK";
+    for (int i = 0; i < 24; ++i) {
+        SanRequest request;
+        const std::size_t kind = below(random, 12);
+        if (kind == 0) {
+            request.castle = below(random, 2) ? SanRequest::Castle::king_side : SanRequest::Castle::queen_side;
+        } else {
+            request.piece = kind < 6 ? pieces[kind - 1] : 0;
+            request.to = Square(below(random, 64));
+            if (below(random, 3) == 0) request.file = int(below(random, 8));
+            if (below(random, 4) == 0) request.rank = int(below(random, 8));
+            if (below(random, 4) == 0) request.promotion = char32_t("qrbnk"[below(random, 5)]);
+        }
+        requests.push_back(request);
+    }
+    return requests;
+}
 std::string describe(std::uint64_t count) { return std::to_string(count); }
 
 std::string describe(const Moves& moves) {
@@ -316,6 +376,7 @@ struct Differential {
     std::size_t comparisons = 0, legal_found = 0, legal_failed = 0, castling_found = 0;
     // How often legality came from pins and checks, and in which of its harder cases.
     std::size_t orderly = 0, in_check = 0, double_check = 0, with_pins = 0, pinned_pawns = 0;
+    std::size_t san_found = 0, san_ambiguous = 0;
 
     void check(const Board& board) {
         compare(board, "pawn_moves", engine_list<pawn_moves>, literal_list<literal::pawn_moves>);
@@ -341,6 +402,20 @@ struct Differential {
         // The engine's perft counts the last ply from target sets wherever it can.
         compare(board, "perft(2)", [](Board& b) { return perft(b.position, b.castling_field(), 2); },
                 [](Board& b) { return listed_perft(b.position, b.castling_field(), 2); });
+        Random random(seed * 1000003 + index);
+        for (const SanRequest& request : san_requests(board, random)) {
+            const std::string resolved = compare(
+                board, "resolve_san(" + request_text(request) + ")",
+                [&](Board& b) { return resolve_san(b.position, b.castling_field(), request); },
+                [&](Board& b) { return resolve_san_by_filtering(b.position, b.castling_field(), request); });
+            san_found += resolved.starts_with("found");
+            san_ambiguous += resolved == "ambiguous";
+            if (!pins_and_checks(board.position)) continue;
+            compare(board, "resolve_san_in_play(" + request_text(request) + ")",
+                    [&](Board& b) { return resolve_san_in_play(b.position, b.castling_field(), request); },
+                    [&](Board& b) { return resolve_san_by_filtering(b.position, b.castling_field(), request); });
+        }
+        if (pins_and_checks(board.position)) check_play_stays_orderly(board);
         castling_found += castling.size() > 2 && castling.front() == '[';
         count_fast_path(board.position);
         legal_found += legal.size() > 2 && legal.front() == '[';
@@ -359,6 +434,19 @@ struct Differential {
         if (!same_board(engine_board, original)) mismatch(original, changed, dump(engine_board), unchanged);
         if (!same_board(literal_board, original)) mismatch(original, changed, unchanged, dump(literal_board));
         return engine_outcome;
+    }
+
+    // resolve_san_in_play relies on it: a legal move out of a position where the
+    // pins and checks are known leads to another such position.
+    void check_play_stays_orderly(const Board& board) {
+        MoveList legal;
+        legal_moves(board.position, board.castling_field(), legal);
+        for (const Move& move : legal) {
+            Position after = board.position;
+            make_move(after, move);
+            ++comparisons;
+            if (!pins_and_checks(after)) mismatch(board, "play leaves the orderly positions after " + uci(move), "", "");
+        }
     }
 
     void count_fast_path(const Position& position) {
@@ -433,6 +521,8 @@ int main(int argc, char** argv) {
               << differential.legal_failed << " failed; castling lists with moves: " << differential.castling_found
               << "; legality from pins and checks: " << differential.orderly << " positions, "
               << differential.in_check << " in check, " << differential.double_check << " in double check, "
-              << differential.with_pins << " with pins, " << differential.pinned_pawns << " with pinned pawns\n";
+              << differential.with_pins << " with pins, " << differential.pinned_pawns << " with pinned pawns"
+              << "; SAN requests: " << differential.san_found << " found, " << differential.san_ambiguous
+              << " ambiguous\n";
     return 0;
 }

@@ -1,0 +1,323 @@
+#include "reader.hpp"
+
+#include <algorithm>
+#include <cstring>
+
+#include "movetext.hpp"
+#include "setup.hpp"
+#include "tags.hpp"
+#include "text.hpp"
+
+namespace tarvik::game {
+namespace {
+
+constexpr std::string_view BYTE_ORDER_MARK = "\xEF\xBB\xBF";
+
+// A line of text: its content [begin, end) and where the next line begins.
+struct Line {
+    std::size_t begin;
+    std::size_t end;
+    std::size_t next;
+};
+
+// The line at `at`, ended by "\n", "\r\n" or "\r"; false when the text holds no
+// whole line there. `at_end`: no text follows, so the last line needs no break.
+bool line_at(std::string_view text, std::size_t at, bool at_end, Line& line) {
+    if (at >= text.size()) return false;
+    const char* start = text.data() + at;
+    const std::size_t rest = text.size() - at;
+    const void* newline = std::memchr(start, '\n', rest);
+    const std::size_t limit = newline ? std::size_t(static_cast<const char*>(newline) - start) : rest;
+    const void* carriage = std::memchr(start, '\r', limit);
+    if (carriage) {
+        const std::size_t end = at + std::size_t(static_cast<const char*>(carriage) - start);
+        // A "\r" at the end of the text may be the first half of "\r\n".
+        if (end + 1 == text.size() && !at_end) return false;
+        line = {at, end, end + 1 < text.size() && text[end + 1] == '\n' ? end + 2 : end + 1};
+        return true;
+    }
+    if (newline) {
+        line = {at, at + limit, at + limit + 1};
+        return true;
+    }
+    if (!at_end) return false;
+    line = {at, text.size(), text.size()};
+    return true;
+}
+
+std::string_view content(std::string_view text, const Line& line) {
+    return text.substr(line.begin, line.end - line.begin);
+}
+
+// A line with nothing but white space: "\n" itself, as str.isspace() sees a line.
+bool is_blank(std::string_view text, const Line& line) {
+    return (line.next > line.end || line.end > line.begin) && all_space(content(text, line));
+}
+
+bool is_escape(std::string_view line) { return !line.empty() && (line[0] == '%' || line[0] == ';'); }
+
+// What a tag pair line needs of the lines before it to begin a new game's tags:
+// neither the line before it, nor (after a single blank line) the one before that,
+// opens with "[". Escape lines ("%" and ";" first) do not count.
+struct LineHistory {
+    bool last_opens_bracket = false;
+    bool last_blank = false;
+    bool before_last_opens_bracket = false;
+
+    // False for a line that does not count.
+    bool push(std::string_view text, const Line& line) {
+        if (is_escape(content(text, line))) return false;
+        before_last_opens_bracket = last_opens_bracket;
+        last_opens_bracket = text[line.begin] == '[' && line.end > line.begin;
+        last_blank = is_blank(text, line);
+        return true;
+    }
+    bool tag_pair_begins_game() const {
+        return !last_opens_bracket && !(last_blank && before_last_opens_bracket);
+    }
+};
+
+bool is_result_marker(std::string_view text) {
+    return text == "1-0" || text == "0-1" || text == "1/2-1/2" || text == "*";
+}
+
+// Where a game begins at `at`: past blank lines, "%" and ";" lines and byte-order
+// marks. False when the text runs out first (more may come).
+bool skip_between_games(std::string_view text, bool at_end, std::size_t& at) {
+    for (Line line;;) {
+        while (text.substr(at).starts_with(BYTE_ORDER_MARK)) at += BYTE_ORDER_MARK.size();
+        if (at >= text.size()) return at_end;
+        if (!line_at(text, at, at_end, line)) return false;
+        if (!is_blank(text, line) && !is_escape(content(text, line))) return true;
+        at = line.next;
+    }
+}
+
+struct GameEnd {
+    bool complete;
+    std::size_t end;  // the first byte after the game
+};
+
+class GameParser {
+public:
+    GameParser(std::string_view text, bool at_end, const ReadOptions& options, std::vector<Position>& positions,
+               GameRecord& game)
+        : text_(text), at_end_(at_end), options_(options), positions_(positions), game_(game), texts_(text) {}
+
+    GameEnd parse() {
+        Line line;
+        std::size_t at = 0;
+        bool headers = text_[0] == '[';
+        int blank_lines = 0;  // in a row, between tag pairs
+        for (bool first = true; line_at(text_, at, at_end_, line); first = false, at = line.next) {
+            const std::string_view row = content(text_, line);
+            if (headers) {
+                if (is_escape(row)) {
+                } else if (is_blank(text_, line)) {
+                    if (++blank_lines > 1) return end_at(line.next);
+                } else if (row[0] == '[') {
+                    if (!first && history_.tag_pair_begins_game() && opens_tag_pair(row)) return end_at(line.begin);
+                    blank_lines = 0;
+                    if (const std::optional<TagLine> tag = read_tag_line(row)) add_tag(*tag);
+                } else {
+                    headers = false;
+                    begin_movetext();
+                    if (const std::optional<std::size_t> end = movetext_line(line)) return end_at(*end);
+                }
+            } else {
+                if (!builder_) begin_movetext();
+                if (const std::optional<std::size_t> end = movetext_line(line)) return end_at(*end);
+            }
+            history_.push(text_, line);
+        }
+        if (at < text_.size() || !at_end_) return {false, 0};
+        return end_at(text_.size());
+    }
+
+private:
+    // Reads a line of movetext; the end of the game when the line does not belong to it.
+    std::optional<std::size_t> movetext_line(const Line& line) {
+        const std::string_view row = content(text_, line);
+        TreeBuilder* builder = options_.headers_only ? nullptr : &*builder_;
+        if (scan_.in_comment) {
+            if (opens_tag_pair(row)) return line.begin;  // a comment never closed: the next game's tags
+            continue_comment(text_, line.begin, line.end, scan_, builder);
+            return std::nullopt;
+        }
+        if (scan_.marker_read) return line.begin;
+        if (is_escape(row)) return std::nullopt;
+        // A movetext of nothing but comments goes on past a blank line: the comment
+        // opens the game rather than making a game of its own.
+        if (is_blank(text_, line)) return scan_.began ? std::optional(line.next) : std::nullopt;
+        if (opens_tag_pair(row)) return line.begin;
+        scan_line(text_, line.begin, line.end, scan_, builder);
+        return std::nullopt;
+    }
+
+    void add_tag(const TagLine& tag) {
+        const auto at = [&](std::string_view piece) { return std::size_t(piece.data() - text_.data()); };
+        Tag stored;
+        stored.name = texts_.keep(at(tag.name), tag.name.size());
+        if (tag.value.find('\\') == std::string_view::npos) {
+            stored.value = texts_.keep(at(tag.value), tag.value.size());
+        } else {
+            std::string value;
+            append_unescaped(value, tag.value);
+            std::string clean;
+            append_clean(clean, value);
+            stored.value = texts_.made(clean);
+        }
+        game_.tags.push_back(stored);
+    }
+
+    void begin_movetext() {
+        const bool playable = set_up_start(game_, texts_);
+        positions_.assign(1, game_.start.position);
+        builder_.emplace(game_, texts_, positions_, playable);
+    }
+
+    GameEnd end_at(std::size_t end) {
+        if (!builder_) begin_movetext();
+        if (scan_.in_comment) cut_comment(end, scan_, options_.headers_only ? nullptr : &*builder_);
+        game_.termination = scan_.marker;
+        texts_.finish(game_, end);
+        return {true, end};
+    }
+
+    std::string_view text_;
+    bool at_end_;
+    const ReadOptions& options_;
+    std::vector<Position>& positions_;
+    GameRecord& game_;
+    LineHistory history_;
+    GameText texts_;
+    ScanState scan_;
+    std::optional<TreeBuilder> builder_;
+};
+
+}  // namespace
+
+PgnReader::PgnReader(ReadOptions options, std::uint64_t offset) : options_(options), offset_(offset) {}
+
+void PgnReader::compact() {
+    if (external_ || data_.data() == buffer_.data()) return;
+    const std::size_t consumed = std::size_t(data_.data() - buffer_.data());
+    buffer_.erase(0, consumed);
+    data_ = buffer_;
+}
+
+void PgnReader::feed(std::string_view bytes) {
+    compact();
+    buffer_.append(bytes);
+    data_ = buffer_;
+    ready_ = true;
+}
+
+std::span<char> PgnReader::input_space(std::size_t size) {
+    compact();
+    const std::size_t used = buffer_.size();
+    buffer_.resize(used + size);
+    data_ = std::string_view(buffer_).substr(0, used);
+    return {buffer_.data() + used, size};
+}
+
+void PgnReader::commit_input(std::size_t size) {
+    buffer_.resize(data_.size() + size);
+    data_ = buffer_;
+    ready_ = true;
+}
+
+void PgnReader::finish() {
+    finished_ = true;
+    ready_ = true;
+}
+
+void PgnReader::read_from(std::string_view bytes) {
+    external_ = true;
+    data_ = bytes;
+    finish();
+}
+
+std::size_t PgnReader::wanted_bytes() const { return retry_size_ > data_.size() ? retry_size_ - data_.size() : 0; }
+
+std::optional<GameRecord> PgnReader::next() {
+    while (ready_) {
+        std::size_t at = 0;
+        if (!skip_between_games(data_, finished_, at)) {
+            ready_ = false;
+            break;
+        }
+        data_.remove_prefix(at);
+        offset_ += at;
+        if (data_.empty()) return std::nullopt;
+        if (data_.size() < retry_size_ && !finished_) {
+            ready_ = false;
+            break;
+        }
+
+        GameRecord game;
+        game.offset = offset_;
+        game.nodes.reserve(128);  // room for a game of the usual length
+        game.nodes.emplace_back();
+        const GameEnd parsed = GameParser(data_, finished_, options_, positions_, game).parse();
+        // A movetext of nothing but a result marker ends the game before it.
+        std::size_t end = parsed.end;
+        bool whole = parsed.complete;
+        for (Line line; whole;) {
+            std::size_t next = end;
+            if (!skip_between_games(data_, finished_, next)) {
+                whole = false;
+            } else if (next < data_.size() && !line_at(data_, next, finished_, line)) {
+                whole = false;
+            } else if (next < data_.size() && is_result_marker(strip(content(data_, line)))) {
+                if (game.termination.empty()) game.termination = strip(content(data_, line));
+                end = line.next;
+                continue;
+            }
+            break;
+        }
+        if (!whole) {
+            retry_size_ = 2 * data_.size() + 1;
+            ready_ = false;
+            break;
+        }
+        retry_size_ = 0;
+        data_.remove_prefix(end);
+        offset_ += end;
+        return game;
+    }
+    return std::nullopt;
+}
+
+std::uint64_t resume_offset(const ReadAt& read_at, std::uint64_t start) {
+    constexpr std::uint64_t TAIL = 1024;  // read past `start`: the line there must show whether it opens a tag pair
+    for (std::uint64_t window = 1 << 16; start > 0; window *= 2) {
+        const std::uint64_t from = start > window ? start - window : 0;
+        std::string text(std::size_t(start - from + TAIL), '\0');
+        text.resize(read_at(from, text.data(), text.size()));
+        const std::size_t limit = std::size_t(start - from);
+        Line line;
+        std::size_t at = 0;
+        // A line cut by the window's start is no line; nor are the two after it judged,
+        // for want of the lines before them.
+        int unknown_history = 0;
+        if (from > 0) {
+            if (!line_at(text, 0, true, line)) break;
+            at = line.next;
+            unknown_history = 2;
+        }
+        std::optional<std::uint64_t> found;
+        LineHistory history;
+        for (; at <= limit && line_at(text, at, true, line); at = line.next) {
+            if (unknown_history == 0 && opens_tag_pair(content(text, line)) && history.tag_pair_begins_game()) {
+                found = from + at;
+            }
+            if (history.push(text, line) && unknown_history > 0) --unknown_history;
+        }
+        if (found) return *found;
+        if (from == 0) return 0;
+    }
+    return 0;
+}
+
+}  // namespace tarvik::game

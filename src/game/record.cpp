@@ -1,0 +1,27 @@
+#include "record.hpp"
+
+#include <algorithm>
+
+namespace tarvik::game {
+
+const Tag* GameRecord::tag(std::string_view name) const {
+    return find_tag(tags, name, [this](TextSpan span) { return view(span); });
+}
+
+std::vector<std::uint32_t> GameRecord::mainline() const {
+    std::vector<std::uint32_t> line;
+    for (std::uint32_t node = nodes[0].first_child; node != NONE; node = nodes[node].first_child) line.push_back(node);
+    return line;
+}
+
+std::vector<std::uint32_t> GameRecord::nags_of(std::uint32_t node) const {
+    std::vector<std::uint32_t> found;
+    for (std::uint32_t link = nodes[node].first_nag; link != NONE; link = nags[link].next) {
+        found.push_back(nags[link].nag);
+    }
+    std::sort(found.begin(), found.end());
+    found.erase(std::unique(found.begin(), found.end()), found.end());
+    return found;
+}
+
+}  // namespace tarvik::game

@@ -1,0 +1,327 @@
+// The Game class: one game read from PGN (or made from a board), immutable. Its
+// attributes are built from the record when asked for, so reading a file costs
+// only what the record costs.
+#include "../board/apply.hpp"
+#include "../board/fen.hpp"
+#include "../game/annotations.hpp"
+#include "../game/export.hpp"
+#include "../game/from_board.hpp"
+#include "docstrings.hpp"
+#include "game_data.hpp"
+
+namespace tarvik::module {
+namespace {
+
+using game::GameRecord;
+
+PyTypeObject* the_game_type = nullptr;
+
+// The tags in file order; a name given twice keeps its first place and last value.
+struct Headers {
+    std::vector<std::pair<std::string, std::string>> pairs;
+};
+
+PyObject* to_python(const Headers& headers) {
+    PyObject* dict = PyDict_New();
+    for (const auto& [name, value] : headers.pairs) {
+        if (dict == nullptr) return nullptr;
+        PyObject* key = module::to_python(name);
+        PyObject* item = key ? module::to_python(value) : nullptr;
+        if (!item || PyDict_SetItem(dict, key, item) < 0) Py_CLEAR(dict);
+        Py_XDECREF(key);
+        Py_XDECREF(item);
+    }
+    return dict;
+}
+
+// A list with one item per move of the mainline.
+template <class Item>
+PyObject* per_ply(PyObject* self, Item item) {
+    return get_computed<GameData>(self, [&](const GameData& data) {
+        std::vector<std::invoke_result_t<Item, const GameRecord&, std::uint32_t>> items;
+        for (const std::uint32_t node : data.record.mainline()) items.push_back(item(data.record, node));
+        return items;
+    });
+}
+
+PyObject* get_headers(PyObject* self, void*) {
+    return get_computed<GameData>(self, [](const GameData& data) {
+        Headers headers;
+        for (const game::Tag& tag : data.record.tags) {
+            headers.pairs.emplace_back(data.record.view(tag.name), data.record.view(tag.value));
+        }
+        return headers;
+    });
+}
+
+PyObject* get_moves(PyObject* self, void*) {
+    return per_ply(self, [](const GameRecord& record, std::uint32_t node) { return record.nodes[node].move; });
+}
+
+PyObject* get_comments(PyObject* self, void*) {
+    return per_ply(self, [](const GameRecord& record, std::uint32_t node) {
+        return std::string(record.view(record.nodes[node].comment));
+    });
+}
+
+PyObject* get_nags(PyObject* self, void*) {
+    return per_ply(self, [](const GameRecord& record, std::uint32_t node) { return NagSet{record.nags_of(node)}; });
+}
+
+PyObject* get_clocks(PyObject* self, void*) { return per_ply(self, clock_of); }
+PyObject* get_evals(PyObject* self, void*) { return per_ply(self, evaluation_of); }
+PyObject* get_mates(PyObject* self, void*) { return per_ply(self, mate_of); }
+
+PyObject* get_starting_fen(PyObject* self, void*) {
+    return get_computed<GameData>(self, [](const GameData& data) { return to_fen(data.record.start); });
+}
+
+PyObject* get_result(PyObject* self, void*) {
+    return get_computed<GameData>(self, [](const GameData& data) {
+        const GameRecord& record = data.record;
+        if (!record.termination.empty()) return record.termination;
+        const game::Tag* tag = record.tag("Result");
+        return tag ? std::string(record.view(tag->value)) : std::string("*");
+    });
+}
+
+PyObject* get_offset(PyObject* self, void*) {
+    return get_computed<GameData>(self, [](const GameData& data) { return data.record.offset; });
+}
+
+PyObject* get_errors(PyObject* self, void*) {
+    return get_computed<GameData>(self, [](const GameData& data) { return data.record.errors; });
+}
+
+PyObject* get_comment(PyObject* self, void*) {
+    return get_computed<GameData>(self, [](const GameData& data) {
+        return std::string(data.record.view(data.record.nodes[0].comment));
+    });
+}
+
+PyObject* get_variations(PyObject* self, void*) {
+    std::vector<std::uint32_t> nodes;
+    if (!read_record<GameData>(self, [&](const GameData& data) { nodes = children(data.record, 0); })) return nullptr;
+    return game_nodes(self, nodes);
+}
+
+PyObject* mainline_method(PyObject* self, PyObject*) {
+    std::vector<std::uint32_t> nodes;
+    if (!read_record<GameData>(self, [&](const GameData& data) { nodes = data.record.mainline(); })) return nullptr;
+    return game_nodes(self, nodes);
+}
+
+PyObject* board_method(PyObject* self, PyObject*) {
+    static constexpr Signature no_arguments{"", {}, 0};
+    return call_method<GameData, Access::shared>(self, no_arguments, nullptr, 0, nullptr, [](GameData& data) {
+        tarvik::Board board = data.record.start;
+        for (const std::uint32_t node : data.record.mainline()) apply_move(board, data.record.nodes[node].move);
+        return board;
+    });
+}
+
+bool to_columns(PyObject* value, std::optional<std::size_t>& out) {
+    if (value == Py_None) {
+        out.reset();
+        return true;
+    }
+    std::uint32_t columns = 0;
+    if (!to_square32(value, columns)) return false;
+    out = columns;
+    return true;
+}
+
+using ColumnsParam = Defaulted<Param<std::optional<std::size_t>, to_columns>, std::size_t{80}>;
+using FlagParam = Defaulted<Param<bool, to_bool>, true>;
+
+PyObject* export_method(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    static constexpr const char* parameters[] = {"columns", "headers", "comments", "variations"};
+    static constexpr Signature signature{"Game.export", parameters, 0, 0};
+    return call_method<GameData, Access::shared, ColumnsParam, FlagParam, FlagParam, FlagParam>(
+        self, signature, args, nargs, kwnames,
+        [](GameData& data, std::optional<std::size_t> columns, bool headers, bool comments, bool variations) {
+            return game::export_pgn(data.record, {columns, headers, comments, variations});
+        });
+}
+
+// Tag pairs from a dict (or any mapping) of str to str; None for none.
+bool to_tag_pairs(PyObject* value, std::optional<game::TagPairs>& out) {
+    if (value == Py_None) {
+        out.reset();
+        return true;
+    }
+    PyObject* items = PyMapping_Items(value);
+    if (items == nullptr) {
+        if (PyErr_ExceptionMatches(PyExc_AttributeError) || PyErr_ExceptionMatches(PyExc_TypeError)) {
+            PyErr_Clear();
+            cannot_convert(value, "dict");
+        }
+        return false;
+    }
+    game::TagPairs& pairs = out.emplace();
+    bool read = true;
+    for (Py_ssize_t i = 0; read && i < PyList_GET_SIZE(items); ++i) {
+        PyObject* pair = PyList_GET_ITEM(items, i);
+        std::string name, text;
+        read = PyTuple_Check(pair) && PyTuple_GET_SIZE(pair) == 2 && to_text(PyTuple_GET_ITEM(pair, 0), name) &&
+               to_text(PyTuple_GET_ITEM(pair, 1), text);
+        if (read) pairs.emplace_back(std::move(name), std::move(text));
+    }
+    Py_DECREF(items);
+    return read;
+}
+
+using TagPairsParam = Param<std::optional<game::TagPairs>, to_tag_pairs>;
+
+PyObject* from_board_method(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    static constexpr const char* parameters[] = {"board", "headers"};
+    static constexpr Signature signature{"Game.from_board", parameters, 1};
+    return call_function<BoardParam, TagPairsParam>(
+        signature, args, nargs, kwnames, [](const tarvik::Board& board, const std::optional<game::TagPairs>& tags) {
+            return game::game_from_board(board, tags ? *tags : game::TagPairs{});
+        });
+}
+
+PyObject* text_form(PyObject* self) {
+    return get_computed<GameData>(self, [](const GameData& data) {
+        return game::export_pgn(data.record, {std::nullopt, true, true, true});
+    });
+}
+
+PyObject* repr_form(PyObject* self) {
+    std::string white, black, date, site;
+    std::size_t errors = 0;
+    const bool read = read_record<GameData>(self, [&](const GameData& data) {
+        const GameRecord& record = data.record;
+        const auto tag = [&](std::string_view name, std::string_view missing) {
+            const game::Tag* found = record.tag(name);
+            return std::string(found ? record.view(found->value) : missing);
+        };
+        white = tag("White", "?"), black = tag("Black", "?"), date = tag("Date", "????.??.??");
+        site = tag("Site", "?"), errors = record.errors.size();
+    });
+    if (!read) return nullptr;
+    PyObject* texts[] = {module::to_python(white), module::to_python(black), module::to_python(date),
+                         module::to_python(site)};
+    PyObject* repr = nullptr;
+    if (texts[0] && texts[1] && texts[2] && texts[3]) {
+        repr = errors ? PyUnicode_FromFormat("<Game at %p (%R vs. %R, %R at %R, %zu errors)>", self, texts[0],
+                                             texts[1], texts[2], texts[3], errors)
+                      : PyUnicode_FromFormat("<Game at %p (%R vs. %R, %R at %R)>", self, texts[0], texts[1],
+                                             texts[2], texts[3]);
+    }
+    for (PyObject* text : texts) Py_XDECREF(text);
+    return repr;
+}
+
+PyObject* refuse_construction(PyTypeObject*, PyObject*, PyObject*) {
+    PyErr_SetString(PyExc_TypeError, "Game objects come from tarvik.read_pgn() or Game.from_board()");
+    return nullptr;
+}
+
+PyMethodDef methods[] = {
+    {"board", method_pointer(board_method), METH_NOARGS, doc("Game.board")},
+    {"mainline", method_pointer(mainline_method), METH_NOARGS, doc("Game.mainline")},
+    {"export", method_pointer(export_method), METH_FASTCALL | METH_KEYWORDS, doc("Game.export")},
+    {"from_board", method_pointer(from_board_method), METH_FASTCALL | METH_KEYWORDS | METH_CLASS,
+     doc("Game.from_board")},
+    {nullptr, nullptr, 0, nullptr},
+};
+
+PyGetSetDef attributes[] = {
+    {"headers", get_headers, nullptr, doc("Game.headers"), nullptr},
+    {"moves", get_moves, nullptr, doc("Game.moves"), nullptr},
+    {"starting_fen", get_starting_fen, nullptr, doc("Game.starting_fen"), nullptr},
+    {"result", get_result, nullptr, doc("Game.result"), nullptr},
+    {"offset", get_offset, nullptr, doc("Game.offset"), nullptr},
+    {"errors", get_errors, nullptr, doc("Game.errors"), nullptr},
+    {"comment", get_comment, nullptr, doc("Game.comment"), nullptr},
+    {"comments", get_comments, nullptr, doc("Game.comments"), nullptr},
+    {"nags", get_nags, nullptr, doc("Game.nags"), nullptr},
+    {"clocks", get_clocks, nullptr, doc("Game.clocks"), nullptr},
+    {"evals", get_evals, nullptr, doc("Game.evals"), nullptr},
+    {"mates", get_mates, nullptr, doc("Game.mates"), nullptr},
+    {"variations", get_variations, nullptr, doc("Game.variations"), nullptr},
+    {nullptr, nullptr, nullptr, nullptr, nullptr},
+};
+
+PyType_Slot slots[] = {
+    {Py_tp_doc, const_cast<char*>(doc("Game"))},
+    {Py_tp_new, reinterpret_cast<void*>(refuse_construction)},
+    {Py_tp_dealloc, reinterpret_cast<void*>(dealloc_object<GameData>)},
+    {Py_tp_str, reinterpret_cast<void*>(text_form)},
+    {Py_tp_repr, reinterpret_cast<void*>(repr_form)},
+    {Py_tp_methods, methods},
+    {Py_tp_getset, attributes},
+    {0, nullptr},
+};
+
+PyType_Spec type_spec{"builtins.Game", sizeof(Object<GameData>), 0, Py_TPFLAGS_DEFAULT | Py_TPFLAGS_IMMUTABLETYPE,
+                      slots};
+
+}  // namespace
+
+PyTypeObject* game_type() {
+    if (the_game_type == nullptr) the_game_type = create_type(type_spec);
+    return the_game_type;
+}
+
+void forget_game_type() { the_game_type = nullptr; }
+
+PyObject* to_python(game::GameRecord&& record) {
+    PyTypeObject* type = game_type();
+    if (type == nullptr) return nullptr;
+    void* block = PyObject_Malloc(sizeof(Object<GameData>));
+    if (block == nullptr) return PyErr_NoMemory();
+    return emplace_record(PyObject_Init(static_cast<PyObject*>(block), type), GameData{std::move(record)});
+}
+
+const std::vector<Position>& GameData::positions() const {
+    if (positions_.empty()) {
+        const std::vector<game::Node>& nodes = record.nodes;
+        positions_.resize(nodes.size());
+        positions_[0] = record.start.position;
+        // A parent always comes before its children.
+        for (std::size_t node = 1; node < nodes.size(); ++node) {
+            positions_[node] = positions_[nodes[node].parent];
+            make_move(positions_[node], nodes[node].move);
+        }
+    }
+    return positions_;
+}
+
+std::vector<std::uint32_t> children(const game::GameRecord& record, std::uint32_t node) {
+    std::vector<std::uint32_t> found;
+    for (std::uint32_t child = record.nodes[node].first_child; child != game::NONE;
+         child = record.nodes[child].next_sibling) {
+        found.push_back(child);
+    }
+    return found;
+}
+
+PyObject* to_python(const NagSet& set) {
+    PyObject* nags = PySet_New(nullptr);
+    for (const std::uint32_t nag : set.nags) {
+        if (nags == nullptr) return nullptr;
+        PyObject* number = PyLong_FromUnsignedLong(nag);
+        if (!number || PySet_Add(nags, number) < 0) Py_CLEAR(nags);
+        Py_XDECREF(number);
+    }
+    return nags;
+}
+
+std::optional<double> clock_of(const game::GameRecord& record, std::uint32_t node) {
+    return game::read_clock(record.view(record.nodes[node].comment));
+}
+
+std::optional<std::int64_t> evaluation_of(const game::GameRecord& record, std::uint32_t node) {
+    const std::optional<game::Evaluation> evaluation = game::read_evaluation(record.view(record.nodes[node].comment));
+    return evaluation ? evaluation->centipawns : std::nullopt;
+}
+
+std::optional<std::int64_t> mate_of(const game::GameRecord& record, std::uint32_t node) {
+    const std::optional<game::Evaluation> evaluation = game::read_evaluation(record.view(record.nodes[node].comment));
+    return evaluation ? evaluation->mate : std::nullopt;
+}
+
+}  // namespace tarvik::module
