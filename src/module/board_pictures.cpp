@@ -26,10 +26,8 @@ bool to_optional_number(PyObject* value, std::optional<std::uint32_t>& out) {
     return to_square32(value, out.emplace());
 }
 
-struct SizeParam : Param<std::optional<std::uint32_t>, to_optional_number> {
-    static std::optional<std::uint32_t> initial() { return 390; }
-};
 using OptionalSquareParam = Param<std::optional<std::uint32_t>, to_optional_number>;
+using SizeParam = Defaulted<OptionalSquareParam, std::uint32_t{390}>;
 
 bool to_optional_move(PyObject* value, std::optional<Move>& out) {
     if (value == Py_None) {
