@@ -7,6 +7,8 @@ import pathlib
 import random
 import time
 
+import chess.pgn
+
 import pytest
 
 import tarvik
@@ -127,3 +129,13 @@ def test_files_larger_than_a_read_are_read_in_pieces(tmp_path):
     assert os.path.getsize(path) > 1 << 20
     rounds = [game.headers["Round"] for game in read_pgn(path)]
     assert rounds == [str(i) for i in range(600)]
+
+
+@pytest.mark.parametrize("fen", [
+    "bqnb1rkr/pp3ppp/3ppn2/2p5/5P2/P2P4/NPP1P1PP/BQ1BNRKR w HFhf - 2 9", "1r2k1r1/8/8/8/8/8/8/1R2K1R1 w KQkq - 0 1",
+    "r3k2r/8/8/8/8/8/8/R3K2R w HAha - 0 1", "r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", "4k3/8/8/8/8/8/8/R3K3 w Q - 0 1"])
+def test_castling_rights_only_chess960_has_are_not_played(fen):
+    text = f'[FEN "{fen}"]\n\n1. Kf1 *'
+    game = next(read_pgn(text.encode()))
+    chess960 = chess.pgn.read_game(io.StringIO(text)).board().chess960
+    assert ("Chess960" in " ".join(game.errors)) == chess960
