@@ -36,6 +36,7 @@ import chess
 import chess.polyglot
 
 import tarvik
+import books_pictures
 from peers import PEERS
 
 HERE = Path(__file__).resolve().parent
@@ -889,12 +890,13 @@ class Sizes:
     native_repeat: int  # perft runs of each native program per position
     stack_moves: int
     everyday_perft_depth: int
+    book_walks: int  # walks through the opening book, each giving the positions of its probes
 
 
 FULL = Sizes(random_positions=20, call_target=0.02, repeat=5, python_depth=None, native_depth=None, native_repeat=3,
-             stack_moves=500_000, everyday_perft_depth=4)
+             stack_moves=500_000, everyday_perft_depth=4, book_walks=40)
 QUICK = Sizes(random_positions=2, call_target=2e-4, repeat=1, python_depth=2, native_depth=3, native_repeat=1,
-              stack_moves=20_000, everyday_perft_depth=2)
+              stack_moves=20_000, everyday_perft_depth=2, book_walks=3)
 
 
 def report_goals(api, python_perft_ratio, native_ratio, stack_bytes, peers, everyday_ratios):
@@ -954,6 +956,8 @@ def main():
         api = report_python_api(positions, python_api(positions, sizes.call_target, sizes.repeat), sizes.repeat)
         python_perft_ratio, _ = python_perft(PERFT_SUITE, sizes.repeat, sizes.python_depth)
         everyday_ratios = everyday(positions, sizes.call_target, sizes.repeat, sizes.everyday_perft_depth)
+        books_pictures.report(sys.modules[__name__], [position.fen for position in positions], sizes.call_target,
+                              sizes.repeat, sizes.book_walks)
         peer_results = report_peer_api(positions, peer_api(positions, sizes.call_target, sizes.repeat), sizes.repeat)
         peer_perft = peer_python_perft(PERFT_SUITE, sizes.repeat, sizes.python_depth)
         native_ratio, _, perft_peak, stockfish_peak, record_sizes, native_headline = native(

@@ -61,7 +61,8 @@ setup_environment() {
 extras = tomllib.load(open("pyproject.toml", "rb"))["project"]["optional-dependencies"]
 print(*extras["test"], *extras["bench"], sep="\n")')
         ensure_requirements test "${test_requirements[@]}"
-        ensure_debian_packages stockfish
+        # Stockfish for perft totals; Chromium to draw board pictures as a browser does.
+        ensure_debian_packages stockfish chromium
     fi
     # Incremental: scikit-build-core keeps its build tree under build/.
     .venv/bin/python -m pip install --quiet --disable-pip-version-check --no-build-isolation .

@@ -11,11 +11,16 @@ import ctypes
 import ctypes.util
 import gc
 import io
+import os
 import pickle
+import random
+import struct
 import sys
+import tempfile
 
 import pytest
 
+import tarvik
 from tarvik import Board, Game, Move, read_pgn
 
 KIWIPETE = "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1"
@@ -70,6 +75,32 @@ KIWI = Board(KIWIPETE)
 E2E4 = Move(12, 28)
 BAD = Move(20, 28)  # no piece on e3
 PROMOTION = Move(52, 60, "Q")  # an upper-case letter is no promotion
+
+def write_book():
+    """A book for the starting position (e2e4, d2d4, castling stored as e1h1) and an unreadable one."""
+    directory = tempfile.mkdtemp()
+    start = Board().zobrist_hash()
+    book = os.path.join(directory, "book.bin")
+    with open(book, "wb") as file:
+        file.write(b"".join(struct.pack(">QHHI", start, raw, weight, 0) for raw, weight in
+                            [(12 << 6 | 28, 2), (11 << 6 | 27, 1), (4 << 6 | 7, 1), (6 << 12 | 12 << 6 | 20, 1)]))
+    truncated = os.path.join(directory, "truncated.bin")
+    with open(truncated, "wb") as file:
+        file.write(b"\0" * 17)
+    return book, truncated
+
+
+def read_with(path):
+    with tarvik.open_book(path) as book:
+        return len(book)
+
+
+BOOK, TRUNCATED = write_book()
+READER = tarvik.open_book(BOOK)
+CLOSED = tarvik.open_book(BOOK)
+CLOSED.close()
+ENTRY = READER.find(Board())
+RANDOM = random.Random(7)
 
 # (label, function, arguments); each call makes its own board where it changes one.
 CASES = [
@@ -166,6 +197,44 @@ CASES = [
     ("read_pgn stop on a stream", lambda data: read_pgn(io.BytesIO(data), stop=5), (PGN,)),
     ("Game.from_board", lambda b: Game.from_board(b, {"White": "x"}).export(), (KIWI,)),
     ("Game.from_board bad tag", lambda b: Game.from_board(b, {"A b": "x"}), (KIWI,)),
+    # Pictures.
+    ("unicode", KIWI.unicode, ()),
+    ("unicode borders", lambda: KIWI.unicode(invert_color=True, borders=True, empty_square=".", orientation=False), ()),
+    ("unicode bad flag", lambda: KIWI.unicode(borders=1), ()),
+    ("unicode positional", KIWI.unicode, (True,)),
+    ("svg", KIWI.svg, ()),
+    ("svg marks", lambda m: KIWI.svg(size=None, flipped=True, lastmove=m, check=4, arrows=[(1, 2), [3, 3]]), (E2E4,)),
+    ("svg bad check", lambda: KIWI.svg(check=64), ()),
+    ("svg bad arrow", lambda: KIWI.svg(arrows=[(1, 2), (1, 2, 3)]), ()),
+    ("svg arrow no pair", lambda: KIWI.svg(arrows=[(1, 2), 5]), ()),
+    ("svg arrow square", lambda: KIWI.svg(arrows=[(1, "e4")]), ()),
+    ("svg bad lastmove", lambda: KIWI.svg(lastmove="e2e4"), ()),
+    ("_repr_svg_", lambda: (b := Board()).push_san("e4") and b._repr_svg_(), ()),
+    ("_repr_svg_ broken", Board(NO_BLACK_KING)._repr_svg_, ()),
+    # Opening books.
+    ("open_book", tarvik.open_book, (BOOK,)),
+    ("open_book with", lambda path: read_with(path), (BOOK,)),
+    ("open_book missing", tarvik.open_book, (BOOK + ".missing",)),
+    ("open_book truncated", tarvik.open_book, (TRUNCATED,)),
+    ("open_book 5", tarvik.open_book, (5,)),
+    ("find_all", READER.find_all, (KIWI,)),
+    ("find_all start", lambda m: READER.find_all(Board(), minimum_weight=0, exclude_moves=[m]), (E2E4,)),
+    ("find_all key", READER.find_all, (Board().zobrist_hash(),)),  # the code-6 entry fails to decode
+    ("find_all bad exclude", lambda: READER.find_all(Board(), exclude_moves=[1]), ()),
+    ("find", lambda: READER.find(Board()), ()),
+    ("find none", READER.find, (KIWI,)),
+    ("get", READER.get, (KIWI, "default")),
+    ("choice", lambda r: READER.choice(Board(), random=r), (RANDOM,)),
+    ("weighted_choice", lambda r: READER.weighted_choice(Board(), random=r), (RANDOM,)),
+    ("weighted_choice module", lambda: READER.weighted_choice(Board()), ()),
+    ("choice no randint", lambda: READER.choice(Board(), random=5), ()),
+    ("closed", CLOSED.find_all, (KIWI,)),
+    ("close", lambda: tarvik.open_book(BOOK).close(), ()),
+    ("len, [], iter", lambda: (len(READER), READER[1], READER[-2], list(READER)[:3]), ()),
+    ("[] bad code", lambda: READER[3], ()),
+    ("[] out of range", lambda: READER[10], ()),
+    ("repr", lambda: (repr(READER), repr(CLOSED), repr(ENTRY)), ()),
+    ("entry", lambda e: (e.key, e.raw_move, e.weight, e.learn, e.move, hash(e), e == e, e == 1), (ENTRY,)),
 ]
 
 

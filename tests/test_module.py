@@ -28,7 +28,9 @@ NEW_BOARD_METHODS = {
     "to_fen": "", "copy": "", "is_legal": ", move", "push_uci": ", uci", "san": ", move", "parse_san": ", san",
     "push_san": ", san", "zobrist_hash": "", "is_repetition": ", count=3", "is_fifty_moves": "",
     "is_seventyfive_moves": "", "is_fivefold_repetition": "", "is_insufficient_material": "", "perft": ", depth",
-    "__copy__": "", "__deepcopy__": ", memo", "__reduce__": "", "__setstate__": ", state"}
+    "__copy__": "", "__deepcopy__": ", memo", "__reduce__": "", "__setstate__": ", state",
+    "unicode": ", *, invert_color=False, borders=False, empty_square='⭘', orientation=True",
+    "svg": ", *, size=390, flipped=False, lastmove=None, check=None, arrows=(), coordinates=True", "_repr_svg_": ""}
 
 
 def board_state_types():

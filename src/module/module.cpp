@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "book_types.hpp"
 #include "docstrings.hpp"
 #include "game_data.hpp"
 #include "types.hpp"
@@ -38,6 +39,7 @@ PyObject* hello_world(PyObject*, PyObject*) {
 
 PyMethodDef hello_world_def{"hello_world", hello_world, METH_NOARGS, doc("hello_world")};
 PyMethodDef read_pgn_def{"read_pgn", method_pointer(read_pgn), METH_FASTCALL | METH_KEYWORDS, doc("read_pgn")};
+PyMethodDef open_book_def{"open_book", method_pointer(open_book), METH_FASTCALL | METH_KEYWORDS, doc("open_book")};
 
 PyModuleDef module_def{PyModuleDef_HEAD_INIT, "tarvik", "", 0, nullptr, nullptr, nullptr, nullptr, nullptr};
 
@@ -76,6 +78,8 @@ void forget_runtime() {
     forget_game_type();
     forget_game_node_type();
     forget_pgn_reader_type();
+    forget_book_reader_type();
+    forget_book_entry_type();
     forget_panic_type();
     owning_interpreter.store(-1);
 }
@@ -120,7 +124,10 @@ PyObject* create_module() {
                         add_function(module, hello_world_def, true) && add_function(module, read_pgn_def, false) &&
                         add_name(module, "Game", type_object(game_type())) &&
                         add_name(module, "GameNode", type_object(game_node_type())) &&
-                        add_name(module, "PgnReader", type_object(pgn_reader_type()));
+                        add_name(module, "PgnReader", type_object(pgn_reader_type())) &&
+                        add_function(module, open_book_def, false) &&
+                        add_name(module, "BookReader", type_object(book_reader_type())) &&
+                        add_name(module, "BookEntry", type_object(book_entry_type()));
     if (!filled) {
         Py_DECREF(module);
         return nullptr;

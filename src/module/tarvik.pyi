@@ -30,8 +30,9 @@ Conventions used below:
 """
 
 import os
-from collections.abc import Buffer, Iterator, Mapping
-from typing import IO, Any, final
+import random as _random
+from collections.abc import Buffer, Iterable, Iterator, Mapping
+from typing import IO, Any, Self, final
 
 
 __all__ = ["Board", "Move", "hello_world"]
@@ -78,6 +79,25 @@ def read_pgn(
     >>> pgn = b'[White "Anna"]\n[Black "Ben"]\n\n1. e4 e5 2. Nf3 {good} Nc6 *\n\n1. d4 d5 1-0\n'
     >>> [(game.headers.get("White"), len(game.moves), game.result) for game in tarvik.read_pgn(pgn)]
     [('Anna', 4, '*'), (None, 2, '1-0')]
+    """
+
+def open_book(path: str | bytes | os.PathLike[str] | os.PathLike[bytes]) -> BookReader:
+    """Opens a Polyglot opening book: the file is read whole, once, and checked (a whole number of 16-byte
+    entries, keys in ascending order). Returns a `BookReader`, best used as a context manager. Raises
+    `FileNotFoundError` and the other `OSError`s as `open()` does, and `ValueError` for a file that is no book
+    (truncated, or keys out of order).
+
+    The examples below use a book of two entries for the starting position, written here:
+
+    >>> import os, struct, tempfile
+    >>> path = os.path.join(tempfile.mkdtemp(), "tiny.bin")
+    >>> start = Board().zobrist_hash()
+    >>> e2e4, d2d4 = 12 << 6 | 28, 11 << 6 | 27        # from-square in bits 6-11, to-square in bits 0-5
+    >>> with open(path, "wb") as file:
+    ...     _ = file.write(struct.pack(">QHHI", start, e2e4, 3, 0) + struct.pack(">QHHI", start, d2d4, 1, 0))
+    >>> with tarvik.open_book(path) as book:
+    ...     [(entry.move.uci(), entry.weight) for entry in book.find_all(Board())]
+    [('e2e4', 3), ('d2d4', 1)]
     """
 
 @final
@@ -552,6 +572,52 @@ class Board:
             ...
         ValueError: invalid Board state
         """
+    def unicode(self, *, invert_color: bool = False, borders: bool = False, empty_square: str = "⭘",
+                orientation: bool = True) -> str:
+        """The position drawn with the Unicode chess symbols (♔ ♕ ♖ ♗ ♘ ♙ for White, ♚ ♛ ♜ ♝ ♞ ♟ for Black),
+        rank 8 first, symbols separated by spaces and `empty_square` on empty squares. `invert_color` swaps the
+        symbols of the two sides (for light text on a dark terminal); `borders` frames the squares and adds the
+        rank and file names; `orientation=False` shows the board from Black's side. The same text as
+        python-chess's `Board.unicode`, broken boards included: a square that a colour set holds shows the
+        first of pawn, knight, bishop, rook and queen whose set holds it (else a king), in White's symbol when
+        the white set holds it. Access shared.
+
+        >>> print(Board("4k3/8/8/8/8/8/8/4K2R w K - 0 1").unicode(empty_square="·"))
+        · · · · ♚ · · ·
+        · · · · · · · ·
+        · · · · · · · ·
+        · · · · · · · ·
+        · · · · · · · ·
+        · · · · · · · ·
+        · · · · · · · ·
+        · · · · ♔ · · ♖
+        """
+    def svg(self, *, size: int | None = 390, flipped: bool = False, lastmove: Move | None = None,
+            check: int | None = None, arrows: Iterable[tuple[int, int]] = (), coordinates: bool = True) -> str:
+        """The position as an SVG picture: `size` pixels wide and high (`None`: as large as its container
+        makes it), White at the bottom unless `flipped`, the squares of `lastmove` highlighted, the square
+        `check` marked red, an arrow for each `(tail, head)` pair of squares in `arrows` (a circle when both
+        are one square), and the file and rank names around the board when `coordinates`. The pieces and
+        names are drawn as shapes, so the picture needs no fonts. Squares show pieces as `unicode()` reads
+        them. Access shared. Raises `ValueError` for a `check` or arrow square above 63, or an arrow that is
+        not a pair.
+
+        >>> picture = Board().svg(size=200, arrows=[(12, 28)])
+        >>> picture.startswith("<svg") and 'width="200"' in picture, picture.count('class="arrow"')
+        (True, 1)
+        """
+    def _repr_svg_(self) -> str:
+        """The picture notebooks such as Jupyter show for a board: `svg()` with the last move played
+        highlighted and the king of the side to move marked when it stands in check (on a broken board whose
+        check cannot be told, unmarked). Access shared.
+
+        >>> board = Board()
+        >>> board._repr_svg_() == board.svg()
+        True
+        >>> _ = board.push_san("e4")
+        >>> board._repr_svg_() == board.svg(lastmove=Move(12, 28))
+        True
+        """
 
 @final
 class PgnReader(Iterator[Game]):
@@ -730,3 +796,125 @@ class GameNode:
         """The node before this one, or the game for a first move."""
     def board(self) -> Board:
         """A `Board` after this node's move with every move leading here on its stacks."""
+
+@final
+class BookReader:
+    """A Polyglot opening book opened by `open_book`: the whole file, held in memory until `close()`. The
+    probes find a position's entries by binary search over the keys, in the order the file stores them, and
+    are the same as python-chess's `chess.polyglot` reader's. The `board` of a probe is a `Board`, whose
+    `zobrist_hash()` is looked up and which judges the moves (only legal ones are returned, castling stored as
+    the king taking its own rook is the king's move), or an `int` key, whose entries come with their moves as
+    stored. `exclude_moves` leaves out entries whose move has the same squares and promotion letter as one of
+    the given `Move`s (moves themselves compare by identity). All probes take shared access.
+
+    `len(book)` is the number of entries and `book[i]` (or iterating) gives them in file order, moves as
+    stored. A closed book raises `ValueError` ("I/O operation on a closed book") everywhere but `close()`.
+    A broken board whose legal moves cannot be listed raises `ValueError`. The class cannot be instantiated
+    directly.
+
+    >>> book = tarvik.open_book(path)
+    >>> len(book), book[0].move.uci(), [entry.weight for entry in book]
+    (2, 'e2e4', [3, 1])
+    >>> book.close()
+    >>> len(book)
+    Traceback (most recent call last):
+        ...
+    ValueError: I/O operation on a closed book
+    """
+
+    def find_all(self, board: Board | int, *, minimum_weight: int = 1,
+                 exclude_moves: Iterable[Move] = ()) -> list[BookEntry]:
+        """The entries for `board` whose weight is at least `minimum_weight` (so by default not those of
+        weight 0, a common way of deleting entries), leaving out `exclude_moves`, in file order.
+
+        >>> with tarvik.open_book(path) as book:
+        ...     first = book.find_all(Board())[0]
+        ...     [entry.move.uci() for entry in book.find_all(Board(), exclude_moves=[first.move])]
+        ['d2d4']
+        """
+    def find(self, board: Board | int, *, minimum_weight: int = 1, exclude_moves: Iterable[Move] = ()) -> BookEntry:
+        """The main entry for `board`: the first of those `find_all` gives with the highest weight. Raises
+        `IndexError` when there is none.
+
+        >>> with tarvik.open_book(path) as book:
+        ...     book.find(Board()).move.uci()
+        'e2e4'
+        """
+    def get(self, board: Board | int, default: Any = None, *, minimum_weight: int = 1,
+            exclude_moves: Iterable[Move] = ()) -> Any:
+        """`find(board)`, or `default` when there is no entry.
+
+        >>> with tarvik.open_book(path) as book:
+        ...     book.get(Board("4k3/8/8/8/8/8/8/4K3 w - - 0 1"), "out of book")
+        'out of book'
+        """
+    def choice(self, board: Board | int, *, minimum_weight: int = 1, exclude_moves: Iterable[Move] = (),
+               random: _random.Random | None = None) -> BookEntry:
+        """One of the entries `find_all` gives, each as likely as the others, drawn with `random.randint` of
+        the given `random.Random` (or of the `random` module): the same draws as python-chess's reader makes,
+        so the same state picks the same entry. Raises `IndexError` when there is none.
+
+        >>> import random
+        >>> with tarvik.open_book(path) as book:
+        ...     book.choice(Board(), random=random.Random(1)).move.uci()
+        'e2e4'
+        """
+    def weighted_choice(self, board: Board | int, *, exclude_moves: Iterable[Move] = (),
+                        random: _random.Random | None = None) -> BookEntry:
+        """One of the entries `find_all` gives, drawn in proportion to their weights with one
+        `randint(0, total - 1)` of the given `random.Random` (or of the `random` module), as python-chess's
+        reader draws. Raises `IndexError` when there is none.
+
+        >>> import random
+        >>> with tarvik.open_book(path) as book:
+        ...     [book.weighted_choice(Board(), random=random.Random(seed)).move.uci() for seed in range(4)]
+        ['d2d4', 'e2e4', 'e2e4', 'e2e4']
+        """
+    def close(self) -> None:
+        """Lets go of the book's memory; probes then raise `ValueError`. Closing again does nothing. Access
+        exclusive.
+
+        >>> book = tarvik.open_book(path)
+        >>> book.close(); book.close()
+        """
+    def __enter__(self) -> Self:
+        """The reader itself, for `with`; raises `ValueError` when it is closed."""
+    def __exit__(self, exc_type: object, exc_value: object, traceback: object) -> None:
+        """Closes the reader at the end of the `with` block."""
+    def __len__(self) -> int:
+        """The number of entries in the book."""
+    def __getitem__(self, index: int, /) -> BookEntry:
+        """Entry `index` of the file (negative counts from the end), its move as stored. Raises `IndexError`
+        out of range, and `ValueError` for a move whose promotion code names no piece."""
+    def __iter__(self) -> Iterator[BookEntry]:
+        """The entries in file order."""
+
+@final
+class BookEntry:
+    """One entry of an opening book, as a `BookReader` gives it out: read-only, comparing and hashing equal
+    to entries with the same fields. The class cannot be instantiated directly.
+
+    >>> with tarvik.open_book(path) as book:
+    ...     entry = book.find(Board())
+    >>> entry
+    BookEntry(key=5060803636482931868, raw_move=796, weight=3, learn=0, move=e2e4)
+    """
+
+    @property
+    def key(self) -> int:
+        """The Polyglot key of the position (`Board.zobrist_hash()`)."""
+    @property
+    def raw_move(self) -> int:
+        """The move's 16 bits as stored: to-square in bits 0-5, from-square in bits 6-11, promotion piece in
+        bits 12-14 (1 knight, 2 bishop, 3 rook, 4 queen)."""
+    @property
+    def weight(self) -> int:
+        """How often the move should be played relative to the position's other entries, 0..65535."""
+    @property
+    def learn(self) -> int:
+        """A 32-bit value some book tools use to store results; most books leave it 0."""
+    @property
+    def move(self) -> Move:
+        """The move, a new `Move` on each read: for a probe with a board, as played on that board (castling as
+        the king's move, so `e1g1` for a stored `e1h1`); otherwise as stored. Promotions carry the letter `n`,
+        `b`, `r` or `q`."""

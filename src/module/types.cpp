@@ -20,21 +20,23 @@ PyTypeObject* create_type(PyType_Spec& type_spec) {
     return reinterpret_cast<PyTypeObject*>(type);
 }
 
+PyTypeObject* create_documented_type(PyType_Spec& type_spec, const char* doc) {
+    PyTypeObject* type = create_type(type_spec);
+    if (type == nullptr) return nullptr;
+    PyObject* dict = PyType_GetDict(type);
+    PyObject* text = PyUnicode_FromString(doc);
+    const bool documented = dict != nullptr && text != nullptr && PyDict_SetItemString(dict, "__doc__", text) == 0;
+    Py_XDECREF(text);
+    Py_XDECREF(dict);
+    if (!documented) {
+        Py_DECREF(type);
+        return nullptr;
+    }
+    PyType_Modified(type);
+    return type;
+}
+
 namespace {
-
-// An owned reference, released at the end of its scope.
-class Owned {
-public:
-    explicit Owned(PyObject* object) : object_(object) {}
-    ~Owned() { Py_XDECREF(object_); }
-    Owned(const Owned&) = delete;
-    Owned& operator=(const Owned&) = delete;
-    PyObject* get() const { return object_; }
-    explicit operator bool() const { return object_ != nullptr; }
-
-private:
-    PyObject* object_;
-};
 
 PyObject* attribute_of(const char* module_name, const char* name) {
     const Owned module(PyImport_ImportModule(module_name));

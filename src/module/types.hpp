@@ -38,11 +38,28 @@ using MoveParam = Param<Move, to_move>;
 using BoardStateParam = Param<BoardState, to_board_state>;
 using BoardParam = Param<tarvik::Board, to_board>;
 
+// An owned reference, released at the end of its scope.
+class Owned {
+public:
+    explicit Owned(PyObject* object) : object_(object) {}
+    ~Owned() { Py_XDECREF(object_); }
+    Owned(const Owned&) = delete;
+    Owned& operator=(const Owned&) = delete;
+    PyObject* get() const { return object_; }
+    explicit operator bool() const { return object_ != nullptr; }
+
+private:
+    PyObject* object_;
+};
+
 // Creates a heap type from its PyType_Spec; the qualified name "builtins.X"
 // makes Python report __module__ as builtins. The specs ask for immutable types,
 // as CPython's own are: replacing __new__ or a method on the class would let
 // Python build an object whose record was never constructed.
 PyTypeObject* create_type(PyType_Spec& type_spec);
+
+// The same for a class whose __doc__ is its documentation rather than None.
+PyTypeObject* create_documented_type(PyType_Spec& type_spec, const char* doc);
 
 // Copies the engine record out of an instance of `type` under shared access, so
 // later changes to the object do not reach the engine. Any other value raises

@@ -3,9 +3,10 @@
     python tests/fuzz/api_fuzz.py [--seed N] [--calls N] [--seconds S]
 
 It calls every method and attribute of Board and Move, the constructors and
-BoardState, and reads PGN (read_pgn over bytes, files and file objects that misbehave,
-every attribute and method of Game and GameNode, Game.from_board), with arguments
-that are mostly well typed and often not: garbage of
+BoardState, reads PGN (read_pgn over bytes, files and file objects that misbehave,
+every attribute and method of Game and GameNode, Game.from_board), and opens and
+probes opening books (a small book it writes, with entries for its own positions),
+with arguments that are mostly well typed and often not: garbage of
 every type, wrong counts and keywords, integers whose __index__ runs Python code
 that calls back into the same board (or raises), numpy-like booleans, broken
 boards made by raw piece-set edits. Every call must return or raise one of the
@@ -18,7 +19,9 @@ Run under the sanitizer build (.ci/sanitize), a memory error ends it too.
 import argparse
 import inspect
 import io
+import os
 import random
+import struct
 import sys
 import tempfile
 import time
@@ -45,6 +48,9 @@ PGN_PIECES = ['[Event "a"]\n', '[FEN "4k3/1P6/8/8/8/8/8/4K3 w - - 0 1"]\n', '[Va
               "{ [%clk 0:01:02.5] [%eval #-3] } ", "$1 ", "!? ", "; x\n", "% y\n", "1-0 ", "* ", "\ufeff", "\udc80",
               "\xff", "\x00"]
 DOCUMENTED = (TypeError, ValueError, OverflowError, UnicodeEncodeError, RuntimeError, AttributeError, OSError)
+# Books also raise IndexError: a probe without an entry, an index out of range.
+BOOK_DOCUMENTED = (*DOCUMENTED, IndexError)
+FLAGS = ("invert_color", "borders", "orientation", "flipped", "coordinates")
 
 
 class FuzzError(Exception):
@@ -68,6 +74,30 @@ def board_state_type():
     return next(o for o in gc.get_objects() if isinstance(o, type) and o.__qualname__ == "BoardState")
 
 
+def write_book(directory, rng):
+    """A book with entries for the positions of FENS: moves of every kind, legal or not, castling as king
+    takes rook, promotion codes 0..7, weights 0..3; keys in order, as a book must have them. Also a file
+    that is no book. Returns both paths."""
+    keys = []
+    for fen in FENS:
+        try:
+            keys.append(tarvik.Board(fen).zobrist_hash())
+        except BaseException:  # noqa: BLE001 - a FEN the engine refuses has no key
+            pass
+    entries = []
+    for key in keys:
+        for _ in range(rng.randrange(1, 6)):
+            raw_move = rng.choice([4 << 6 | 7, 4 << 6 | 0, 60 << 6 | 63, 12 << 6 | 28, rng.randrange(1 << 16)])
+            entries.append((key, raw_move, rng.randrange(4), rng.randrange(1 << 32)))
+    entries.sort(key=lambda entry: entry[0])
+    book, truncated = os.path.join(directory, "fuzz.bin"), os.path.join(directory, "truncated.bin")
+    with open(book, "wb") as file:
+        file.write(b"".join(struct.pack(">QHHI", *entry) for entry in entries))
+    with open(truncated, "wb") as file:
+        file.write(b"\x01" * 17)
+    return book, truncated
+
+
 class Fuzzer:
     def __init__(self, seed):
         self.random = random.Random(seed)
@@ -75,7 +105,12 @@ class Fuzzer:
         self.moves = [tarvik.Move(12, 28), tarvik.Move(52, 60, "q")]
         self.calls = 0
         self.nesting = 0  # of calls made from inside a callback
-        self.directory = tempfile.TemporaryDirectory()  # for PGN files read by path
+        self.directory = tempfile.TemporaryDirectory()  # for PGN files read by path, and the books
+        self.book_path, truncated = write_book(self.directory.name, self.random)
+        self.paths = [self.book_path, self.book_path.encode(), truncated, os.path.join(self.directory.name, "none"),
+                      self.directory.name, "a\0b"]
+        self.readers = [tarvik.open_book(self.book_path)]
+        self.entries = []
 
     # ---------------------------------------------------------- values
 
@@ -261,6 +296,32 @@ class Fuzzer:
             return r.choice([None, 0, 1, 80, 1 << 40, -1, "80"])
         if name in ("headers", "comments", "variations"):
             return r.choice([True, False, self.numpy_like_bool(), 1])
+        if name in FLAGS:
+            return r.choice([True, False, self.numpy_like_bool()])
+        if name == "size":
+            return r.choice([None, 0, 390, r.randrange(5000), -1, 1 << 32, self.callback_index()])
+        if name == "lastmove":
+            return r.choice([None, self.move()])
+        if name == "check":
+            return r.choice([None, r.randrange(64), r.randrange(300), self.callback_index()])
+        if name == "arrows":
+            return [r.choice([(self.argument("square"), self.argument("square")), [r.randrange(64)] * 2,
+                              (1, 2, 3), 5]) for _ in range(r.randrange(4))]
+        if name == "board":
+            board = self.board()
+            return board if r.random() < 0.8 else r.choice([board.zobrist_hash(), self.integer()])
+        if name == "minimum_weight":
+            return r.choice([0, 1, 2, 3, -1, 1 << 70])
+        if name == "exclude_moves":
+            return [self.move() for _ in range(r.randrange(3))] if r.random() < 0.9 else self.garbage()
+        if name == "random":
+            return r.choice([None, random.Random(r.randrange(100)), random.Random(r.randrange(100))])
+        if name == "default":
+            return self.garbage()
+        if name in ("exc_type", "exc_value", "traceback"):
+            return None
+        if name == "path":
+            return r.choice(self.paths)
         return self.text()
 
     # ---------------------------------------------------------- calls
@@ -278,7 +339,8 @@ class Fuzzer:
         if values and r.random() < 0.1:
             values.pop(r.randrange(len(values)))  # a missing argument
         if r.random() < 0.05:
-            values.append(("extra", self.garbage()))  # one too many
+            # One too many; it may land where a missing argument was, so perft's stays a small depth.
+            values.append(("extra", self.perft_depth() if "depth" in parameters else self.garbage()))
         positional = r.randrange(len(values) + 1)
         args = [value for _, value in values[:positional]]
         kwargs = dict(values[positional:])
@@ -294,12 +356,14 @@ class Fuzzer:
         """One random call; returns a description of it."""
         r = self.random
         kind = r.random()
-        if kind < 0.70:
+        if kind < 0.65:
             board = self.board()
             name = r.choice(BOARD_METHODS)
             method = getattr(board, name)
             args, kwargs = self.arguments(method, skip_self=True)
             self.invoke(f"Board.{name}", method, args, kwargs)
+        elif kind < 0.70:
+            self.book_call()
         elif kind < 0.78:
             board = self.board()
             value = r.choice([True, False, self.numpy_like_bool(), self.garbage()])
@@ -332,6 +396,37 @@ class Fuzzer:
         else:
             self.break_board()
 
+    def book_call(self):
+        """Opening a book, probing a reader (open or closed), reading entries."""
+        r = self.random
+        kind = r.random()
+        if kind < 0.1:
+            args, kwargs = self.arguments(tarvik.open_book, skip_self=False)
+            reader = self.invoke("open_book()", tarvik.open_book, args, kwargs, BOOK_DOCUMENTED)
+            if isinstance(reader, tarvik.BookReader):
+                self.readers[r.randrange(len(self.readers))] = reader
+                if len(self.readers) < 4:
+                    self.readers.append(tarvik.open_book(self.book_path))
+        elif kind < 0.75:
+            reader = r.choice(self.readers)
+            name = r.choice(BOOK_METHODS)
+            method = getattr(reader, name)
+            args, kwargs = self.arguments(method, skip_self=True)
+            result = self.invoke(f"BookReader.{name}", method, args, kwargs, BOOK_DOCUMENTED)
+            found = result if isinstance(result, list) else [result]
+            self.entries = ([e for e in found if isinstance(e, tarvik.BookEntry)] + self.entries)[:20]
+        elif kind < 0.9:
+            reader = r.choice(self.readers)
+            index = r.choice([0, -1, r.randrange(-100, 100), 1 << 70, self.callback_index()])
+            self.invoke("BookReader[]", r.choice([len, repr, lambda book: book[index], list]), [reader], {},
+                        BOOK_DOCUMENTED)
+        elif self.entries:
+            entry, other = r.choice(self.entries), r.choice(self.entries + [None])
+            attribute = r.choice(["key", "raw_move", "weight", "learn", "move"])
+            self.invoke("BookEntry", r.choice([lambda: getattr(entry, attribute), lambda: repr(entry),
+                                               lambda: hash(entry), lambda: entry == other,
+                                               lambda: setattr(entry, attribute, 1)]), [], {})
+
     def break_board(self):
         """Raw piece-set edits that no game makes: pieces of no colour, two kings, squares in two sets."""
         r = self.random
@@ -351,12 +446,15 @@ class Fuzzer:
         finally:
             self.nesting -= 1
 
-    def invoke(self, label, function, args, kwargs):
+    def invoke(self, label, function, args, kwargs, documented=DOCUMENTED):
         self.calls += 1
         try:
             return function(*args, **kwargs)
-        except (*DOCUMENTED, PANIC, FuzzError) as error:
+        except (*documented, PANIC, FuzzError) as error:
             if self.nesting:  # an error inside a callback goes on up, as it would in a program
+                if not isinstance(error, (*DOCUMENTED, PANIC, FuzzError)):
+                    # Checked here against its own call; the outer call need not expect it.
+                    raise FuzzError(f"from a nested call: {error!r}") from error
                 raise
             return error
         except BaseException as error:
@@ -368,6 +466,8 @@ class Fuzzer:
 PANIC = panic_type()
 BOARD_STATE = board_state_type()
 BOARD_METHODS = [name for name, value in vars(tarvik.Board).items() if type(value).__name__ == "method_descriptor"]
+BOOK_METHODS = [name for name, value in vars(tarvik.BookReader).items()
+                if type(value).__name__ == "method_descriptor"]
 
 
 def main():

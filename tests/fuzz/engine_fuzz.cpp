@@ -1,7 +1,8 @@
 // A coverage-guided fuzz target (libFuzzer) for the engine: FEN parsing, then a
 // sequence of operations driven by the rest of the input, raw piece-set edits
 // included. Internal failures are expected answers; crashes, sanitizer reports
-// and a board that an operation should leave alone but changes are not.
+// and a board that an operation should leave alone but changes are not. Book
+// probes and pictures answer or reject: an internal failure from them aborts.
 //
 // Input: FEN text up to the first newline, then one byte per operation (with
 // its argument bytes after it). Build and run by tests/fuzz/run_engine_fuzz.sh.
@@ -21,6 +22,10 @@
 #include "board/movegen.hpp"
 #include "board/perft.hpp"
 #include "board/pieces.hpp"
+#include "board/zobrist.hpp"
+#include "book/polyglot_book.hpp"
+#include "picture/svg_picture.hpp"
+#include "picture/unicode_picture.hpp"
 
 namespace {
 
@@ -64,11 +69,35 @@ void leaves_alone(Board& board, Operation&& operation) {
     if (fields(before) != fields(board.position)) std::abort();
 }
 
+// Runs a step that may reject its input but must not fail inside, and must leave the position alone.
+template <class Operation>
+void answers_or_rejects(Board& board, Operation&& operation) {
+    leaves_alone(board, [&] {
+        try {
+            operation();
+        } catch (const RejectedInput&) {
+        } catch (const InternalFailure&) {
+            std::abort();
+        }
+    });
+}
+
+// A book of three entries from the input, the first under the board's own key, probed for the board.
+void probe_book(Board& board, Input& input) {
+    std::string bytes;
+    const std::uint64_t key = zobrist_hash(board.position, board.castling_field());
+    for (int shift = 56; shift >= 0; shift -= 8) bytes += static_cast<char>(key >> shift);
+    for (int i = 0; i < 40; ++i) bytes += static_cast<char>(input.byte());
+    const Book book(bytes, "fuzz");
+    entries_for_position(book, board.position, board.castling_field(), {input.byte() % 3, {}});
+    for (std::size_t i = 0; i < book.size(); ++i) entries_for_key(book, book.key(i), {});
+}
+
 void step(Board& board, Input& input) {
     const std::uint8_t op = input.byte();
     const char32_t letter = char32_t("PRNBQKprnbqkWAx"[input.byte() % 15]);
     MoveList moves;
-    switch (op % 14) {
+    switch (op % 16) {
         case 0: leaves_alone(board, [&] { pseudo_legal_moves(board.position, moves); }); break;
         case 1: leaves_alone(board, [&] { legal_moves(board.position, board.castling_field(), moves); }); break;
         case 2: leaves_alone(board, [&] { castling_moves(board.position, board.castling_field(), moves); }); break;
@@ -97,6 +126,19 @@ void step(Board& board, Input& input) {
         case 11: set_pieces_xor(board.position, letter, Bitboard{1} << (input.byte() % 64)); break;
         case 12: remove_castling_rights(board.position, char32_t("akqK"[input.byte() % 4])); break;
         case 13: board.position.turn = !board.position.turn; break;
+        case 14: answers_or_rejects(board, [&] { probe_book(board, input); }); break;
+        case 15: {
+            const std::uint8_t options = input.byte();
+            const SvgOptions svg{std::nullopt, bool(options & 1), Move{input.byte(), input.byte()},
+                                 options & 2 ? std::optional<std::uint32_t>(input.byte() % 70) : std::nullopt,
+                                 {{input.byte() % 70u, input.byte() % 64u}}, bool(options & 4)};
+            answers_or_rejects(board, [&] {
+                unicode_picture(board.position, {bool(options & 8), bool(options & 16), "-", bool(options & 32)});
+                board_svg(board.position, svg);
+                notebook_svg(board);
+            });
+            break;
+        }
     }
 }
 

@@ -22,7 +22,7 @@ fi
 out="build/fuzz"
 mkdir -p "$out/corpus"
 clang++ -std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined -Isrc \
-    src/board/*.cpp tests/fuzz/engine_fuzz.cpp -o "$out/engine-fuzz"
+    src/board/*.cpp src/book/*.cpp src/picture/*.cpp tests/fuzz/engine_fuzz.cpp -o "$out/engine-fuzz"
 
 # Seeds: known positions, each followed by a few operation bytes.
 for fen in "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1" \
