@@ -90,7 +90,8 @@ def is_panic(error: BaseException) -> bool:
     return type(error).__name__ == "PanicException"
 
 
-def termination(game: tarvik.Game, board: tarvik.Board) -> str:
+def termination(board: tarvik.Board, headers: dict[str, str], result: str) -> str:
+    """How the game ended (see the table's columns above)."""
     try:
         for name, ended in ENDED_ON_BOARD:
             if getattr(board, ended)():
@@ -99,27 +100,25 @@ def termination(game: tarvik.Game, board: tarvik.Board) -> str:
         if not is_panic(error):
             raise
         return "broken position"
-    tag = game.headers.get("Termination")
+    tag = headers.get("Termination")
     if tag is not None:
         return tag.lower()
-    return "unfinished" if game.result == "*" else "declared"
+    return "unfinished" if result == "*" else "declared"
 
 
 def read_piece(path: str, start: int, stop: int | None) -> Columns:
     """The table's columns (but "file") for the games whose first byte lies in [start, stop)."""
     columns: Columns = {name: [] for name in GAME_COLUMNS}
     for game in tarvik.read_pgn(path, start=start, stop=stop):
-        headers = game.headers
-        board = game.board()
-        plies = len(game.moves)
+        headers, board, plies, result = game.headers, game.board(), len(game.moves), game.result
         columns["offset"].append(game.offset)
         for tag in STRING_TAGS:
             columns[tag].append(headers.get(tag))
         for tag in RATINGS:
             columns[tag].append(rating(headers.get(tag)))
         columns["plies"].append(plies)
-        columns["result"].append(game.result)
-        columns["termination"].append(termination(game, board))
+        columns["result"].append(result)
+        columns["termination"].append(termination(board, headers, result))
         columns["final_fen"].append(board.to_fen())
         columns["errors"].append(len(game.errors))
         standard = plies > 0 and game.starting_fen == STANDARD_START
@@ -245,7 +244,8 @@ def summary(table: Columns) -> list[str]:
     games, errors = len(table["offset"]), table["errors"]
     lines = [f"Games: {games:,} ({sum(map(bool, errors)):,} with errors, {sum(errors):,} errors in all)",
              f"Plies: {sum(table['plies']):,}"]
-    played, results = Counter(), {}
+    played: Counter[str] = Counter()
+    results: dict[str, Counter[str]] = {}
     for move, result in zip(table["first_move"], table["result"]):
         if move is not None:
             played[move] += 1
