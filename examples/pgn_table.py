@@ -1,0 +1,301 @@
+"""A table of the games in PGN files, read on many cores: a process pool, or a Dask cluster.
+
+    python examples/pgn_table.py [--dask [--scheduler ADDRESS]] [--workers N] [--out FILE.parquet]
+                                 [--piece-size BYTES] FILE...
+
+Every file is cut into pieces of about --piece-size bytes; tarvik.read_pgn(path, start=, stop=)
+reads the games whose first byte lies in a piece, so every game is read exactly once, however
+the cuts fall. A local process pool reads the pieces by default (with --workers 1, this process
+reads them alone); with --dask, a Dask distributed cluster does: the one at ADDRESS, whose
+workers must see the files at the same paths, or a local cluster started for the run.
+
+--out writes one row per game, in file and offset order, to a Parquet file (needs pyarrow):
+
+    file, offset       the file as named on the command line; the game's first byte in it
+    Event ... Result   the seven-tag roster, as the tags say (null where a tag is missing)
+    WhiteElo, BlackElo the ratings as integers (null where missing or not a number)
+    ECO, TimeControl   as the tags say (null where missing)
+    plies              half-moves in the mainline
+    result             the game's result: the movetext's marker, else the Result tag, else "*"
+    termination        how the game ended: "checkmate", "stalemate", "insufficient material",
+                       "seventy-five moves" or "fivefold repetition" when the final position says
+                       so; else the Termination tag's value in lower case ("normal", "time
+                       forfeit", ...); else "unfinished" for the result "*", "declared" for any
+                       other result (resigned, agreed or adjudicated: the file does not say);
+                       "broken position" when the rules cannot judge the final position (a FEN
+                       tag without a king, say)
+    final_fen          the position after the mainline
+    errors             how many moves (or FEN and Variant tags) could not be read; a game whose
+                       mainline stopped at an error ends, in plies, termination and final_fen,
+                       where reading stopped
+    first_move         White's first move in SAN, for games from the standard start (else null)
+
+A progress bar goes to stderr while the pieces are read; a summary goes to stdout at the end:
+games, plies, errors, and the score of each first move.
+"""
+
+# Annotations stay text: Dask pickles a function of __main__ by value, annotations
+# included, and tarvik's classes cannot travel as objects (pickle finds them by
+# name in "builtins", where they are not).
+from __future__ import annotations
+
+import argparse
+import contextlib
+import os
+import re
+import sys
+import time
+from collections import Counter
+from collections.abc import Callable, Sequence
+from concurrent.futures import ProcessPoolExecutor, as_completed
+from typing import Any, NamedTuple
+
+import tarvik
+
+ROSTER = ("Event", "Site", "Date", "Round", "White", "Black", "Result")
+STRING_TAGS = (*ROSTER, "ECO", "TimeControl")
+RATINGS = ("WhiteElo", "BlackElo")
+# The columns a piece's reader returns, in the table's order after "file".
+GAME_COLUMNS = ("offset", *ROSTER, *RATINGS, "ECO", "TimeControl", "plies", "result", "termination",
+                "final_fen", "errors", "first_move")
+COLUMNS = ("file", *GAME_COLUMNS)
+STANDARD_START = tarvik.Board().to_fen()
+RATING = re.compile(r"[0-9]{1,9}")  # ASCII digits that fit a 32-bit integer
+# The endings the rules decide on the board alone, in the order they are asked.
+ENDED_ON_BOARD = (("checkmate", "is_checkmate"), ("stalemate", "is_stalemate"),
+                  ("insufficient material", "is_insufficient_material"),
+                  ("seventy-five moves", "is_seventyfive_moves"),
+                  ("fivefold repetition", "is_fivefold_repetition"))
+Columns = dict[str, list[Any]]
+
+
+class Piece(NamedTuple):
+    """Bytes [start, stop) of a file: name is how the command line gave it, path where to read it."""
+
+    name: str
+    path: str
+    start: int
+    stop: int
+
+
+# ---------------------------------------------------------------- one game, one piece
+
+
+def rating(value: str | None) -> int | None:
+    return int(value) if value is not None and RATING.fullmatch(value.strip()) else None
+
+
+def is_panic(error: BaseException) -> bool:
+    # PanicException is not an attribute of tarvik; it derives from BaseException.
+    return type(error).__name__ == "PanicException"
+
+
+def termination(board: tarvik.Board, headers: dict[str, str], result: str) -> str:
+    """How the game ended (see the table's columns above)."""
+    try:
+        for name, ended in ENDED_ON_BOARD:
+            if getattr(board, ended)():
+                return name
+    except BaseException as error:
+        if not is_panic(error):
+            raise
+        return "broken position"
+    tag = headers.get("Termination")
+    if tag is not None:
+        return tag.lower()
+    return "unfinished" if result == "*" else "declared"
+
+
+def read_piece(path: str, start: int, stop: int | None) -> Columns:
+    """The table's columns (but "file") for the games whose first byte lies in [start, stop)."""
+    columns: Columns = {name: [] for name in GAME_COLUMNS}
+    for game in tarvik.read_pgn(path, start=start, stop=stop):
+        headers, board, plies, result = game.headers, game.board(), len(game.moves), game.result
+        columns["offset"].append(game.offset)
+        for tag in STRING_TAGS:
+            columns[tag].append(headers.get(tag))
+        for tag in RATINGS:
+            columns[tag].append(rating(headers.get(tag)))
+        columns["plies"].append(plies)
+        columns["result"].append(result)
+        columns["termination"].append(termination(board, headers, result))
+        columns["final_fen"].append(board.to_fen())
+        columns["errors"].append(len(game.errors))
+        standard = plies > 0 and game.starting_fen == STANDARD_START
+        columns["first_move"].append(game.variations[0].san if standard else None)
+    return columns
+
+
+def cut(names: Sequence[str], piece_size: int) -> list[Piece]:
+    """Every file cut into pieces of piece_size bytes (the last one of a file shorter)."""
+    pieces = []
+    for name in names:
+        path, size = os.path.abspath(name), os.path.getsize(name)
+        starts = range(0, max(size, 1), piece_size)
+        pieces += [Piece(name, path, start, min(start + piece_size, size)) for start in starts]
+    return pieces
+
+
+def joined(pieces: Sequence[Piece], results: Sequence[Columns]) -> Columns:
+    """The pieces' columns end to end, with the file column added: the table in file and offset order."""
+    table: Columns = {name: [] for name in COLUMNS}
+    for piece, columns in zip(pieces, results, strict=True):
+        table["file"] += [piece.name] * len(columns["offset"])
+        for name in GAME_COLUMNS:
+            table[name] += columns[name]
+    return table
+
+
+# ---------------------------------------------------------------- where the pieces are read
+
+Runner = Callable[[list[Piece]], list[Columns]]
+
+
+def readable(size: int) -> str:
+    return f"{size / 1e6:.1f} MB" if size >= 1e6 else f"{size / 1e3:.1f} kB"
+
+
+class ProgressBar:
+    """A one-line bar on stderr counting the bytes of the pieces read, redrawn ten times a second."""
+
+    def __init__(self, pieces: Sequence[Piece], width: int = 40) -> None:
+        self.total = sum(piece.stop - piece.start for piece in pieces)
+        self.done = 0
+        self.width = width
+        self.began = self.drawn = time.perf_counter()
+        self.draw()
+
+    def advance(self, piece: Piece) -> None:
+        self.done += piece.stop - piece.start
+        if time.perf_counter() - self.drawn >= 0.1:
+            self.draw()
+
+    def draw(self) -> None:
+        self.drawn = time.perf_counter()
+        part = self.done / self.total if self.total else 1.0
+        bar = "#" * int(self.width * part)
+        sys.stderr.write(f"\r[{bar:<{self.width}}] {part:4.0%} of {readable(self.total)}, "
+                         f"{self.drawn - self.began:.1f} s")
+        sys.stderr.flush()
+
+    def close(self) -> None:
+        self.draw()
+        sys.stderr.write("\n")
+
+
+def in_this_process(pieces: list[Piece]) -> list[Columns]:
+    bar = ProgressBar(pieces)
+    results = []
+    for piece in pieces:
+        results.append(read_piece(piece.path, piece.start, piece.stop))
+        bar.advance(piece)
+    bar.close()
+    return results
+
+
+def with_processes(workers: int) -> Runner:
+    def run(pieces: list[Piece]) -> list[Columns]:
+        bar = ProgressBar(pieces)
+        with ProcessPoolExecutor(max_workers=workers) as pool:
+            futures = {pool.submit(read_piece, piece.path, piece.start, piece.stop): piece for piece in pieces}
+            for future in as_completed(futures):
+                bar.advance(futures[future])
+            bar.close()
+            return [future.result() for future in futures]  # a dict keeps the pieces' order
+
+    return run
+
+
+def with_dask(workers: int, scheduler: str | None) -> Runner:
+    from dask.distributed import Client, LocalCluster, progress
+
+    def run(pieces: list[Piece]) -> list[Columns]:
+        with contextlib.ExitStack() as stack:
+            if scheduler is None:
+                cluster = stack.enter_context(LocalCluster(n_workers=workers, threads_per_worker=1,
+                                                           processes=True, dashboard_address=None))
+                client = stack.enter_context(Client(cluster))
+            else:
+                client = stack.enter_context(Client(scheduler))
+            futures = client.map(read_piece, [piece.path for piece in pieces], [piece.start for piece in pieces],
+                                 [piece.stop for piece in pieces], pure=False)
+            with contextlib.redirect_stdout(sys.stderr):  # Dask draws its bar on stdout
+                progress(futures)
+            return client.gather(futures)
+
+    return run
+
+
+# ---------------------------------------------------------------- what is written and printed
+
+
+def write_parquet(table: Columns, out: str) -> None:
+    import pyarrow as pa
+    import pyarrow.parquet as pq
+
+    types = {"offset": pa.int64(), "WhiteElo": pa.int32(), "BlackElo": pa.int32(), "plies": pa.int32(),
+             "errors": pa.int32()}
+    schema = pa.schema([(name, types.get(name, pa.string())) for name in COLUMNS])
+    pq.write_table(pa.table(table, schema=schema), out)
+
+
+def summary(table: Columns) -> list[str]:
+    """Games, plies, errors, and White's score after each first move, most played first."""
+    games, errors = len(table["offset"]), table["errors"]
+    lines = [f"Games: {games:,} ({sum(map(bool, errors)):,} with errors, {sum(errors):,} errors in all)",
+             f"Plies: {sum(table['plies']):,}"]
+    played: Counter[str] = Counter()
+    results: dict[str, Counter[str]] = {}
+    for move, result in zip(table["first_move"], table["result"]):
+        if move is not None:
+            played[move] += 1
+            results.setdefault(move, Counter())[result] += 1
+    if played:
+        lines.append("First moves from the standard start (White's score over the games with a result):")
+    for move, count in sorted(played.items(), key=lambda item: (-item[1], item[0])):
+        wins, losses, draws = (results[move][result] for result in ("1-0", "0-1", "1/2-1/2"))
+        decided = wins + losses + draws
+        score = f"White {(wins + draws / 2) / decided:.1%}" if decided else "no result"
+        lines.append(f"  {move}: {count:,} game{'s' * (count != 1)}, {score}")
+    return lines
+
+
+def main() -> int:
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("--dask", action="store_true", help="read the pieces on a Dask distributed cluster")
+    parser.add_argument("--scheduler", help="address of a running Dask scheduler (default: start a local cluster)")
+    parser.add_argument("--workers", type=int, default=os.cpu_count() or 1, help="processes (default: one per CPU)")
+    parser.add_argument("--out", help="the Parquet file to write the table to (default: none)")
+    parser.add_argument("--piece-size", type=int,
+                        help="bytes per piece (default: the files' size over 8 pieces per worker, 64 KiB to 16 MiB)")
+    parser.add_argument("files", nargs="+", metavar="FILE", help="PGN files")
+    options = parser.parse_args()
+    if options.scheduler and not options.dask:
+        parser.error("--scheduler needs --dask")
+    if options.workers < 1:
+        parser.error("--workers must be 1 or more")
+    if options.piece_size is not None and options.piece_size < 1:
+        parser.error("--piece-size must be 1 or more")
+    for name in options.files:
+        if not os.path.isfile(name):
+            parser.error(f"{name}: no such file")
+
+    total = sum(os.path.getsize(name) for name in options.files)
+    piece_size = options.piece_size or min(max(total // (8 * options.workers), 1 << 16), 1 << 24)
+    pieces = cut(options.files, piece_size)
+    if options.dask:
+        run = with_dask(options.workers, options.scheduler)
+    else:
+        run = with_processes(options.workers) if options.workers > 1 else in_this_process
+    began = time.perf_counter()
+    table = joined(pieces, run(pieces))
+    print(f"{readable(total)} in {len(pieces)} pieces read in {time.perf_counter() - began:.2f} s",
+          file=sys.stderr)
+    if options.out:
+        write_parquet(table, options.out)
+    print("\n".join(summary(table)))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
