@@ -1,4 +1,5 @@
-"""The benchmarks in their smallest form: every table runs and the perft totals agree."""
+"""The benchmarks in their smallest form: every table runs, the perft totals agree, and tarvik and
+python-chess read the same games and moves from the PGN corpora (the run fails otherwise)."""
 
 import os
 import subprocess
@@ -20,4 +21,5 @@ def test_quick_bench_runs_and_totals_agree(tmp_path):
     )
     assert result.returncode == 0, result.stdout + result.stderr
     assert "All perft totals agree" in result.stdout
+    assert "Reading PGN" in result.stdout and "PGN goals" in result.stdout
     assert chart.read_bytes().startswith(b"\x89PNG")
