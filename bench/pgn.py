@@ -21,6 +21,7 @@ import subprocess
 import sys
 import tempfile
 from dataclasses import dataclass
+from importlib import metadata
 from pathlib import Path
 
 import chess
@@ -340,7 +341,8 @@ def report_reading(bench, corpora, sizes):
         rows,
         notes=["tarvik: len(game.moves) of each game of read_pgn(path); python-chess: chess.pgn.read_game, then",
                "mainline_moves(); bulletchess: PGNFile.next_game(), then moves; esca: pgn.read(path), then",
-               "mainline(). A game a peer cannot read raises an error and is skipped.", *notes],
+               "mainline(). A game a peer cannot read raises an error and is skipped. Versions: "
+               + ", ".join(f"{library} {metadata.version(library)}" for library in NATIVE_READERS) + ".", *notes],
     )
     return ratios, ours_by_kind
 
