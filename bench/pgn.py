@@ -235,8 +235,11 @@ class Reading:
 
 
 def crash_description(returncode, stderr):
-    """A child's end in a few words: its signal and the C library's complaint, or its last error line."""
+    """A child's end in a few words: the sanitizer's report (the sanitizer build runs the bench too),
+    its signal and the C library's complaint, or its last error line."""
     lines = stderr.strip().splitlines()
+    if report := re.search(r"ERROR: (\w+Sanitizer: [\w-]+)", stderr):
+        return f"crashed ({report[1]})"
     if returncode < 0:
         try:
             name = signal.Signals(-returncode).name
