@@ -14,6 +14,7 @@ reading a file of over 500 MB, which fails the run above MEMORY_LIMIT_MB.
 
 import dataclasses
 import json
+import os
 import random
 import re
 import signal
@@ -196,7 +197,7 @@ def corpus(kind, games, seed):
     if not path.exists():
         rng = random.Random(f"{kind} {seed}")
         CACHE.mkdir(parents=True, exist_ok=True)
-        partial = path.with_suffix(".partial")
+        partial = path.with_name(f"{path.name}.{os.getpid()}.partial")  # runs at once write apart
         partial.write_text("".join(WRITERS[kind](rng, number) for number in range(games)), encoding="utf-8")
         partial.rename(path)
     return path
@@ -280,10 +281,10 @@ def race(libraries, path, sizes, headers_only=False):
 def require(bench, readings, what):
     """tarvik and python-chess must both read the file, the same games and moves, without errors (the
     corpora hold legal games only): else the figures would compare different work."""
+    for name in ("tarvik", "python-chess"):
+        if readings[name].failure:
+            raise bench.BenchFailure(f"{name} {readings[name].failure} {what}")
     ours, theirs = readings["tarvik"], readings["python-chess"]
-    for name, reading in readings.items():
-        if name in ("tarvik", "python-chess") and reading.failure:
-            raise bench.BenchFailure(f"{name} {reading.failure} {what}")
     if (ours.games, ours.moves, ours.errors, theirs.errors) != (theirs.games, theirs.moves, 0, 0):
         raise bench.BenchFailure(
             f"{what}: tarvik read {ours.games} games, {ours.moves} moves, {ours.errors} with errors; "
