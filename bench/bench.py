@@ -1,7 +1,8 @@
 """Benchmarks of tarvik against python-chess, Stockfish and the native peers, printed as tables.
 
 The native peers (bench/peers.py) are chess libraries written in C or C++ from the
-package index: bulletchess, chessmg and nchess.
+package index: bulletchess, chessmg and nchess; the PGN tables (bench/pgn.py) read
+PGN with bulletchess and esca too.
 
 Every comparison runs both sides in this process (or, for the native tools,
 in this run), alternating between them, and reports their ratio; per-call
@@ -35,6 +36,7 @@ from pathlib import Path
 import chess
 import chess.polyglot
 
+import pgn
 import tarvik
 import books_pictures
 from peers import PEERS
@@ -934,7 +936,7 @@ def main():
     parser.add_argument("--quick", action="store_true", help="tiny sizes: a smoke run of every table")
     parser.add_argument("--perft", help="path of tarvik-perft")
     parser.add_argument("--stockfish", help="path of stockfish")
-    parser.add_argument("--seed", type=int, default=2024, help="seed of the random middlegames")
+    parser.add_argument("--seed", type=int, default=2024, help="seed of the random middlegames and the PGN corpora")
     parser.add_argument("--chart", type=Path, help="where to draw the chart of the ratios "
                         f"(default: {DEFAULT_CHART.relative_to(REPO)} for a full run, none for --quick)")
     options = parser.parse_args()
@@ -963,6 +965,7 @@ def main():
         native_ratio, _, perft_peak, stockfish_peak, record_sizes, native_headline = native(
             PERFT_SUITE, perft_path, stockfish_path, sizes.native_repeat, sizes.native_depth)
         stack_bytes = report_memory(sizes.stack_moves, record_sizes, perft_peak, stockfish_peak)
+        pgn.report(sys.modules[__name__], options.quick, options.seed)
     except BenchFailure as failure:
         print(f"\nBENCH FAILED: {failure}", file=sys.stderr)
         return 1

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what the benchmarks need (python-chess, the native peers bulletchess,
-# chessmg and nchess, Debian's stockfish), builds the
+# chessmg, nchess and esca, Debian's stockfish), builds the
 # module and the native tools, then prints the tables. Arguments go to
 # bench/bench.py; --quick runs every table with tiny sizes.
 source "$(dirname "${BASH_SOURCE[0]}")/../scripts/setup.sh"

@@ -1,5 +1,7 @@
-"""The benchmarks in their smallest form: every table runs and the perft totals agree."""
+"""The benchmarks in their smallest form: every table runs, the perft totals agree, and tarvik and
+python-chess read the same games and moves from the PGN corpora (the run fails otherwise)."""
 
+import importlib.util
 import os
 import subprocess
 import sys
@@ -20,4 +22,19 @@ def test_quick_bench_runs_and_totals_agree(tmp_path):
     )
     assert result.returncode == 0, result.stdout + result.stderr
     assert "All perft totals agree" in result.stdout
+    assert "Reading PGN" in result.stdout and "PGN goals" in result.stdout
     assert chart.read_bytes().startswith(b"\x89PNG")
+
+
+CRASHING_FILE = REPO.parent / "shared" / "realworld-data" / "pgnextractgo-cancer0707.pgn"
+
+
+@pytest.mark.skipif(not CRASHING_FILE.exists(), reason="the real PGN files beside the repository are absent")
+def test_pgn_bench_reports_a_peer_that_crashes():
+    """bulletchess 0.4.0 dies on this real file: the PGN bench reports the crash and reads on."""
+    spec = importlib.util.spec_from_file_location("pgn_bench", REPO / "bench" / "pgn.py")
+    pgn = importlib.util.module_from_spec(spec)
+    spec.loader.exec_module(pgn)
+    readings = pgn.race(["bulletchess", "tarvik"], CRASHING_FILE, pgn.QUICK)
+    assert readings["bulletchess"].failure.startswith("crashed ("), readings["bulletchess"]
+    assert readings["tarvik"].failure is None and readings["tarvik"].games > 0
