@@ -36,9 +36,10 @@ from pathlib import Path
 import chess
 import chess.polyglot
 
-import pgn
 import tarvik
+
 import books_pictures
+import pgn
 from peers import PEERS
 
 HERE = Path(__file__).resolve().parent
