@@ -139,3 +139,15 @@ def test_castling_rights_only_chess960_has_are_not_played(fen):
     game = next(read_pgn(text.encode()))
     chess960 = chess.pgn.read_game(io.StringIO(text)).board().chess960
     assert ("Chess960" in " ".join(game.errors)) == chess960
+
+
+def test_headers_only_finds_the_games_a_full_read_finds():
+    # Reading headers only passes over most of the movetext unread; where games end
+    # must not change.
+    rng = random.Random(1)
+    pieces = ["1-0", "0-1", "*", "(", ")", "{", "}", ";", " ", "\n", "\n\n", "e4", "a1-0", "1/2-1/2", "O-O", "-",
+              "/", '[Event "x"]\n', "0-0-1", "x", "%", "1.", "{ 1-0 }"]
+    for _ in range(3000):
+        text = "".join(rng.choice(pieces) for _ in range(rng.randrange(30))).encode()
+        full = [(game.offset, game.result) for game in read_pgn(text)]
+        assert [(game.offset, game.result) for game in read_pgn(text, headers_only=True)] == full, text

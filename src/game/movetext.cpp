@@ -224,12 +224,44 @@ void scan_line(std::string_view text, std::size_t at, std::size_t to, ScanState&
     }
 }
 
+void skim_line(std::string_view text, std::size_t at, std::size_t to, ScanState& state) {
+    // No token holds a space, a brace or a semicolon, so the words between spaces,
+    // cut at comments, are read each on its own, and one that cannot hold a
+    // variation or a result marker passes unread. Until the first token is read,
+    // every word is (it decides whether a blank line ends the game).
+    while (at < to) {
+        while (at < to && text[at] == ' ') ++at;
+        std::size_t end = at;
+        bool structure = false;
+        for (; end < to && text[end] != ' ' && text[end] != '{' && text[end] != ';'; ++end) {
+            const char c = text[end];
+            structure |= c == '(' || c == ')' || c == '*' || c == '-' || c == '/';
+        }
+        if (structure || !state.began) scan_line(text, at, end, state, nullptr);
+        if (end == to) return;
+        if (text[end] == ';') return;
+        if (text[end] == '{') {
+            const std::size_t begin = end + (end + 1 < to && text[end + 1] == ' ' ? 2 : 1);
+            const std::size_t close = text.substr(0, to).find('}', begin);
+            state.comment_begin = begin;
+            state.in_comment = close == std::string_view::npos;
+            if (state.in_comment) return;
+            end = close + 1;
+        }
+        at = end;
+    }
+}
+
 void continue_comment(std::string_view text, std::size_t from, std::size_t to, ScanState& state,
                       TreeBuilder* builder) {
     const std::size_t close = text.substr(0, to).find('}', from);
     if (close == std::string_view::npos) return;
     close_comment(comment_end(text, from, close), state, builder);
-    scan_line(text, close + 1, to, state, builder);
+    if (builder) {
+        scan_line(text, close + 1, to, state, builder);
+    } else {
+        skim_line(text, close + 1, to, state);
+    }
 }
 
 void cut_comment(std::size_t at, ScanState& state, TreeBuilder* builder) { close_comment(at, state, builder); }

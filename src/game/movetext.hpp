@@ -74,6 +74,10 @@ struct ScanState {
 // null: only the structure is followed (headers-only reading).
 void scan_line(std::string_view text, std::size_t from, std::size_t to, ScanState& state, TreeBuilder* builder);
 
+// Scans a line for its structure alone, as scan_line without a builder does, but
+// passing over words that hold no variation or result marker.
+void skim_line(std::string_view text, std::size_t from, std::size_t to, ScanState& state);
+
 // A line inside an open brace comment: closes it where "}" stands and scans on.
 void continue_comment(std::string_view text, std::size_t from, std::size_t to, ScanState& state,
                       TreeBuilder* builder);

@@ -150,7 +150,11 @@ private:
         // opens the game rather than making a game of its own.
         if (is_blank(text_, line)) return scan_.began ? std::optional(line.next) : std::nullopt;
         if (opens_tag_pair(row)) return line.begin;
-        scan_line(text_, line.begin, line.end, scan_, builder);
+        if (builder) {
+            scan_line(text_, line.begin, line.end, scan_, builder);
+        } else {
+            skim_line(text_, line.begin, line.end, scan_);
+        }
         return std::nullopt;
     }
 
