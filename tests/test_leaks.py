@@ -189,6 +189,7 @@ CASES = [
     ("read_pgn", lambda data: [(g.headers, g.moves, g.comments, g.nags, g.clocks, g.evals, g.errors, str(g),
                                 g.export(), g.board(), [(n.san, n.variations, n.parent) for n in g.mainline()])
                                for g in read_pgn(data)], (PGN,)),
+    ("Game.header", lambda data: [(g.header("Event"), g.header("None", 5)) for g in read_pgn(data)], (PGN,)),
     ("read_pgn bytearray, range", lambda data: list(read_pgn(bytearray(data), start=3, stop=500)), (PGN,)),
     ("read_pgn file object", lambda data: list(read_pgn(io.StringIO(data.decode()))), (PGN,)),
     ("read_pgn failing read", lambda: list(read_pgn(FailingStream())), ()),

@@ -57,6 +57,7 @@ def test_offsets_select_games_and_read_one_game_again(tmp_path):
     (lambda: Game.from_board(Board(), {"A": "b\nc"}), ValueError, "line break"),
     (lambda: Game.from_board(Board(), ["x"]), TypeError, None),
     (lambda: next(read_pgn(PGN)).export(columns=-1), OverflowError, None),
+    (lambda: next(read_pgn(PGN)).header(5), TypeError, "argument 'name'"),
 ])
 def test_errors(call, error, message):
     with pytest.raises(error) as excinfo:

@@ -229,15 +229,23 @@ void skim_line(std::string_view text, std::size_t at, std::size_t to, ScanState&
     // cut at comments, are read each on its own, and one that cannot hold a
     // variation or a result marker passes unread. Until the first token is read,
     // every word is (it decides whether a blank line ends the game).
+    enum : std::uint8_t { ENDS_WORD = 1, STRUCTURE = 2 };
+    static constexpr auto KINDS = [] {
+        std::array<std::uint8_t, 256> kinds{};
+        for (const char c : std::string_view(" {;")) kinds[std::uint8_t(c)] = ENDS_WORD;
+        for (const char c : std::string_view("()*-/")) kinds[std::uint8_t(c)] = STRUCTURE;
+        return kinds;
+    }();
     while (at < to) {
         while (at < to && text[at] == ' ') ++at;
         std::size_t end = at;
-        bool structure = false;
-        for (; end < to && text[end] != ' ' && text[end] != '{' && text[end] != ';'; ++end) {
-            const char c = text[end];
-            structure |= c == '(' || c == ')' || c == '*' || c == '-' || c == '/';
+        std::uint8_t seen = 0;
+        for (; end < to; ++end) {
+            const std::uint8_t kind = KINDS[static_cast<unsigned char>(text[end])];
+            if (kind & ENDS_WORD) break;
+            seen |= kind;
         }
-        if (structure || !state.began) scan_line(text, at, end, state, nullptr);
+        if (seen || !state.began) scan_line(text, at, end, state, nullptr);
         if (end == to) return;
         if (text[end] == ';') return;
         if (text[end] == '{') {

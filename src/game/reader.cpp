@@ -161,7 +161,7 @@ private:
     void add_tag(const TagLine& tag) {
         const auto at = [&](std::string_view piece) { return std::size_t(piece.data() - text_.data()); };
         Tag stored;
-        stored.name = texts_.keep(at(tag.name), tag.name.size());
+        stored.name = {at(tag.name), tag.name.size()};  // names are ASCII: kept as they stand
         if (tag.value.find('\\') == std::string_view::npos) {
             stored.value = texts_.keep(at(tag.value), tag.value.size());
         } else {

@@ -30,9 +30,10 @@ std::size_t after_name_and_space(std::string_view line, std::size_t& name_end) {
     std::size_t at = 2;
     while (at < line.size() && is_name_part(line[at])) ++at;
     name_end = at;
-    std::size_t space = 0;
-    while (const std::size_t length = space_length(line, at)) at += length, ++space;
-    return space ? at : 0;
+    const std::size_t spaces_begin = at;
+    while (at < line.size() && line[at] == ' ') ++at;  // the usual single space, quickly
+    while (const std::size_t length = space_length(line, at)) at += length;
+    return at > spaces_begin ? at : 0;
 }
 
 }  // namespace
@@ -41,12 +42,14 @@ std::optional<TagLine> read_tag_line(std::string_view line) {
     std::size_t name_end = 0;
     const std::size_t quote = after_name_and_space(line, name_end);
     if (!quote || quote >= line.size() || line[quote] != '"') return std::nullopt;
+    const auto tag = [&](std::size_t close) {
+        return TagLine{line.substr(1, name_end - 1), line.substr(quote + 1, close - quote - 1)};
+    };
+    if (line.ends_with("\"]") && line.size() - 2 > quote) return tag(line.size() - 2);  // the usual line
     // The last `"]` with nothing but white space after it closes the value.
     for (std::size_t close = line.rfind("\"]"); close != std::string_view::npos && close > quote;
          close = close == 0 ? std::string_view::npos : line.rfind("\"]", close - 1)) {
-        if (all_space(line.substr(close + 2))) {
-            return TagLine{line.substr(1, name_end - 1), line.substr(quote + 1, close - quote - 1)};
-        }
+        if (all_space(line.substr(close + 2))) return tag(close);
     }
     return std::nullopt;
 }

@@ -1,6 +1,8 @@
 // The Game class: one game read from PGN (or made from a board), immutable. Its
 // attributes are built from the record when asked for, so reading a file costs
 // only what the record costs.
+#include <unordered_map>
+
 #include "../board/apply.hpp"
 #include "../board/fen.hpp"
 #include "../game/annotations.hpp"
@@ -16,6 +18,29 @@ using game::GameRecord;
 
 PyTypeObject* the_game_type = nullptr;
 
+// Tag names repeat from game to game: each is made a str once (interned, so the
+// dict's lookups by literal names compare pointers) and kept for the runtime. A
+// file of made-up names stops adding at the bound.
+class TagNames {
+public:
+    PyObject* get(const std::string& name) {
+        if (const auto found = names_.find(name); found != names_.end()) return Py_NewRef(found->second);
+        PyObject* text = module::to_python(name);
+        if (text == nullptr || names_.size() >= BOUND) return text;
+        PyUnicode_InternInPlace(&text);
+        names_.emplace(name, Py_NewRef(text));
+        return text;
+    }
+    // The strings died with their runtime: forgotten, not released.
+    void forget() { names_.clear(); }
+
+private:
+    static constexpr std::size_t BOUND = 512;
+    std::unordered_map<std::string, PyObject*> names_;
+};
+
+TagNames tag_names;
+
 // The tags in file order; a name given twice keeps its first place and last value.
 struct Headers {
     std::vector<std::pair<std::string, std::string>> pairs;
@@ -25,7 +50,7 @@ PyObject* to_python(const Headers& headers) {
     PyObject* dict = PyDict_New();
     for (const auto& [name, value] : headers.pairs) {
         if (dict == nullptr) return nullptr;
-        PyObject* key = module::to_python(name);
+        PyObject* key = tag_names.get(name);
         PyObject* item = key ? module::to_python(value) : nullptr;
         if (!item || PyDict_SetItem(dict, key, item) < 0) Py_CLEAR(dict);
         Py_XDECREF(key);
@@ -103,6 +128,23 @@ PyObject* get_variations(PyObject* self, void*) {
     std::vector<std::uint32_t> nodes;
     if (!read_record<GameData>(self, [&](const GameData& data) { nodes = children(data.record, 0); })) return nullptr;
     return game_nodes(self, nodes);
+}
+
+PyObject* header_method(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    static constexpr const char* parameters[] = {"name", "default"};
+    static constexpr Signature signature{"Game.header", parameters, 1};
+    PyObject* bound[2] = {};
+    if (!bind_arguments(signature, args, nargs, kwnames, bound)) return nullptr;
+    std::string name;
+    if (!convert_argument<TextParam>("name", bound[0], name)) return nullptr;
+    std::optional<std::string> value;
+    if (!read_record<GameData>(self, [&](const GameData& data) {
+            if (const game::Tag* tag = data.record.tag(name)) value.emplace(data.record.view(tag->value));
+        })) {
+        return nullptr;
+    }
+    if (value) return module::to_python(*value);
+    return Py_NewRef(bound[1] ? bound[1] : Py_None);
 }
 
 PyObject* mainline_method(PyObject* self, PyObject*) {
@@ -220,6 +262,7 @@ PyObject* refuse_construction(PyTypeObject*, PyObject*, PyObject*) {
 }
 
 PyMethodDef methods[] = {
+    {"header", method_pointer(header_method), METH_FASTCALL | METH_KEYWORDS, doc("Game.header")},
     {"board", method_pointer(board_method), METH_NOARGS, doc("Game.board")},
     {"mainline", method_pointer(mainline_method), METH_NOARGS, doc("Game.mainline")},
     {"export", method_pointer(export_method), METH_FASTCALL | METH_KEYWORDS, doc("Game.export")},
@@ -246,7 +289,6 @@ PyGetSetDef attributes[] = {
 };
 
 PyType_Slot slots[] = {
-    {Py_tp_doc, const_cast<char*>(doc("Game"))},
     {Py_tp_new, reinterpret_cast<void*>(refuse_construction)},
     {Py_tp_dealloc, reinterpret_cast<void*>(dealloc_object<GameData>)},
     {Py_tp_str, reinterpret_cast<void*>(text_form)},
@@ -262,11 +304,14 @@ PyType_Spec type_spec{"builtins.Game", sizeof(Object<GameData>), 0, Py_TPFLAGS_D
 }  // namespace
 
 PyTypeObject* game_type() {
-    if (the_game_type == nullptr) the_game_type = create_type(type_spec);
+    if (the_game_type == nullptr) the_game_type = create_documented_type(type_spec, doc("Game"));
     return the_game_type;
 }
 
-void forget_game_type() { the_game_type = nullptr; }
+void forget_game_type() {
+    the_game_type = nullptr;
+    tag_names.forget();
+}
 
 PyObject* to_python(game::GameRecord&& record) {
     PyTypeObject* type = game_type();

@@ -660,6 +660,14 @@ class Game:
         >>> next(tarvik.read_pgn(b'[Event "Club \\"A\\""]\n\n1. e4 *')).headers
         {'Event': 'Club "A"'}
         """
+    def header(self, name: str, default: str | None = None) -> str | None:
+        r"""The value of one tag (its last, where the file gives the name twice), or `default`:
+        `game.headers.get(name, default)` without building the dict, the quick way to filter many games.
+
+        >>> games = tarvik.read_pgn(b'[WhiteElo "2710"]\n\n1. e4 *\n\n1. d4 *', headers_only=True)
+        >>> [game.header("WhiteElo", "-") for game in games]
+        ['2710', '-']
+        """
     @property
     def moves(self) -> list[Move]:
         """The mainline's moves, new `Move` objects, first move first."""
