@@ -110,8 +110,7 @@ void set_board(Board& board) {
     parse_fen(board, fen_fields(board.fen()));
 }
 
-std::string to_fen(const Board& board) {
-    const Position& position = board.position;
+std::string placement_text(const Position& position) {
     const std::array<char, 64> symbols = square_symbols(position);
     std::string fen;
     for (int rank = 7; rank >= 0; --rank) {
@@ -128,6 +127,12 @@ std::string to_fen(const Board& board) {
         if (empty) fen += char('0' + empty);
         if (rank) fen += '/';
     }
+    return fen;
+}
+
+std::string to_fen(const Board& board) {
+    const Position& position = board.position;
+    std::string fen = placement_text(position);
     fen += position.turn ? " w " : " b ";
     const std::optional<std::string> castling = castling_text(position, board.castling_field());
     fen += castling && !castling->empty() ? *castling : "-";

@@ -18,6 +18,9 @@ Board board_from_fen(std::string fen);
 // Puts the board back in the position of its own FEN; the stacks stay as they are.
 void set_board(Board& board);
 
+// The placement field of the position: each square as the text form shows it.
+std::string placement_text(const Position& position);
+
 // The current position as FEN: each square as the text form shows it, the side to
 // move, the castling text ("-" when absent or empty), the en-passant square's name
 // ("-" when there is none) and both clocks as stored.

@@ -34,5 +34,6 @@ PyObject* board_call(PyObject* self, Body&& body) {
 // The tables, each without a closing sentinel.
 std::span<const PyMethodDef> core_board_methods();      // board_type.cpp
 std::span<const PyMethodDef> everyday_board_methods();  // board_everyday.cpp
+std::span<const PyMethodDef> editing_board_methods();   // board_editing.cpp
 
 }  // namespace tarvik::module

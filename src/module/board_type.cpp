@@ -191,7 +191,7 @@ const PyMethodDef methods[] = {
 PyMethodDef* method_table() {
     static std::vector<PyMethodDef> table = [] {
         std::vector<PyMethodDef> all;
-        for (const std::span<const PyMethodDef> part : {core_board_methods(), everyday_board_methods()}) {
+        for (const std::span<const PyMethodDef> part : {core_board_methods(), everyday_board_methods(), editing_board_methods()}) {
             all.insert(all.end(), part.begin(), part.end());
         }
         all.push_back({nullptr, nullptr, 0, nullptr});

@@ -157,7 +157,7 @@ class Board:
         | a placement character that is no piece letter | `Invalid piece type` |
         | an en-passant field of one character | `index out of bounds: the len is 1 but the index is 1` |
 
-        A non-str raises `TypeError`.
+        A non-str raises `TypeError`. For text you did not write, use the strict `Board.from_fen(fen)`.
 
         >>> Board("8/8/8/8/8/8/8/8 w - - 0 1").get_pieces("a")
         0
@@ -512,4 +512,32 @@ class Board:
         Traceback (most recent call last):
             ...
         ValueError: invalid Board state
+        """
+    @classmethod
+    def from_fen(cls, fen: str) -> Board:
+        """A new board in the position of FEN text read strictly: the constructor for text you did not write (a
+        file, a PGN tag, user input). It accepts exactly what python-chess's `chess.Board(fen)` accepts and
+        raises `ValueError` naming the fault for anything else, where `Board(fen)` would guess or raise
+        `PanicException`:
+
+        - fields separated by any run of white space; one to six of them, the missing ones read as `w`, `-`,
+          `-`, `0` and `1` (so an EPD line's first four fields are a position);
+        - eight ranks of piece letters and digits 1 to 8, eight squares each ("expected 8 columns per row in
+          position part of fen: ..."), a piece optionally followed by the promotion mark `~`;
+        - side `w` or `b`; castling `-` or up to two of `KQABCDEFGH` then up to two of `kqabcdefgh`;
+          en passant `-` or a square name;
+        - clocks read as Python's `int()` reads them (a sign, underscores between digits, digits of any
+          script), neither negative nor beyond 2**32-1, the largest a board holds.
+
+        The board's FEN text, which `set_board()`, `copy()` and pickling keep, is the position written out
+        plainly, as `to_fen()` writes it: the castling rights that can still be used (king and rook at home;
+        `KQkq` in that order, or `-`), the clocks in decimal, a full-move number of at least 1. The stacks are
+        empty. A class method; it takes no access to any board.
+
+        >>> Board.from_fen("r3k2r/8/8/8/8/8/8/4K2R w KQkq -").to_fen()
+        'r3k2r/8/8/8/8/8/8/4K2R w Kkq - 0 1'
+        >>> Board.from_fen("8/8/8/8/8/8/8/8  x")
+        Traceback (most recent call last):
+            ...
+        ValueError: expected 'w' or 'b' for turn part of fen: '8/8/8/8/8/8/8/8  x'
         """
