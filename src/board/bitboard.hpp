@@ -36,7 +36,6 @@ inline constexpr std::array<std::int8_t, 8> KNIGHT_OFFSETS{17, 15, 10, 6, -6, -1
 inline constexpr std::array<std::int8_t, 8> KING_OFFSETS{9, 8, 7, 1, -1, -7, -8, -9};
 inline constexpr std::array<std::int8_t, 4> BISHOP_DIRECTIONS{9, 7, -7, -9};
 inline constexpr std::array<std::int8_t, 4> ROOK_DIRECTIONS{8, 1, -1, -8};
-inline constexpr std::array<char, 6> PIECE_LETTERS{'p', 'r', 'n', 'b', 'q', 'k'};
 inline constexpr std::array<char, 8> FILE_LETTERS{'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h'};
 
 inline constexpr Bitboard NOT_FILE_A = 0xFEFEFEFEFEFEFEFEull;

@@ -7,6 +7,7 @@
 #include "apply.hpp"
 #include "castling.hpp"
 #include "legal.hpp"
+#include "pieces.hpp"
 
 namespace tarvik {
 namespace {
@@ -36,10 +37,9 @@ std::optional<std::uint8_t> capturable_en_passant(const Position& position, cons
 }
 
 RepetitionKey repetition_key(const Position& p, const CastlingField& field) {
-    return {{p.pawns, p.rooks, p.knights, p.bishops, p.queens, p.kings, p.white_pieces, p.black_pieces},
-            p.turn,
-            castling_wings(p, field),
-            capturable_en_passant(p, field)};
+    RepetitionKey key{{}, p.turn, castling_wings(p, field), capturable_en_passant(p, field)};
+    for (std::size_t i = 0; i < POSITION_SETS.size(); ++i) key.sets[i] = p.*POSITION_SETS[i];
+    return key;
 }
 
 // A move no later position can undo: a capture or pawn move, or one after which

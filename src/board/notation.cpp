@@ -27,7 +27,7 @@ Bitboard file_squares(Square square) { return FILE_A_SQUARES << (square & 7u); }
 // origin, as apply_move finds it. Generated moves always start on a piece.
 char mover_letter(const Position& position, const Move& move) {
     const int piece = piece_on(position, SQUARE_MASKS[move.from_square]);
-    return piece == NO_PIECE ? '\0' : PIECE_LETTERS[std::size_t(piece)];
+    return piece == NO_PIECE ? '\0' : PIECE_TYPES[std::size_t(piece)].letter;
 }
 
 char upper(char32_t letter) { return char(letter - U'a' + U'A'); }

@@ -8,13 +8,34 @@
 
 namespace tarvik {
 
-// The piece-type sets in the order a square's piece is looked for, matching
-// PIECE_LETTERS: pawn, rook, knight, bishop, queen, king.
-inline constexpr std::array<Bitboard Position::*, 6> PIECE_SETS{
-    &Position::pawns, &Position::rooks, &Position::knights, &Position::bishops, &Position::queens, &Position::kings};
-inline constexpr int NO_PIECE = -1;
+// The six piece types, each with its letter (lower case; White's is the upper-case
+// letter) and its set. Their order is the engine's everywhere: the order a square's
+// piece is looked for (piece_on), the text form's order of precedence, the order of
+// the sets in a pickled game.
+struct PieceType {
+    char letter;
+    Bitboard Position::*set;
+};
+inline constexpr std::array<PieceType, 6> PIECE_TYPES{{{'p', &Position::pawns},
+                                                       {'r', &Position::rooks},
+                                                       {'n', &Position::knights},
+                                                       {'b', &Position::bishops},
+                                                       {'q', &Position::queens},
+                                                       {'k', &Position::kings}}};
+inline constexpr int PAWN = 0, KING = 5, NO_PIECE = -1;
 
-// The index into PIECE_SETS of the first set that holds the square, or NO_PIECE.
+constexpr char white_letter(char letter) { return char(letter - 'a' + 'A'); }
+
+// Every set of a position: the piece sets in the order above, then White's and Black's.
+inline constexpr std::array<Bitboard Position::*, 8> POSITION_SETS = [] {
+    std::array<Bitboard Position::*, 8> sets{};
+    for (std::size_t i = 0; i < PIECE_TYPES.size(); ++i) sets[i] = PIECE_TYPES[i].set;
+    sets[6] = &Position::white_pieces;
+    sets[7] = &Position::black_pieces;
+    return sets;
+}();
+
+// The index into PIECE_TYPES of the first set that holds the square, or NO_PIECE.
 // Colour plays no part, and on a broken board the first set wins.
 inline int piece_on(const Position& position, Bitboard square) {
     // Most squares a move looks at are empty: one test over all six sets answers those.
@@ -22,7 +43,7 @@ inline int piece_on(const Position& position, Bitboard square) {
                             position.queens | position.kings;
     if (!(pieces & square)) return NO_PIECE;
     for (int piece = 0; piece < 6; ++piece) {
-        if (position.*PIECE_SETS[piece] & square) return piece;
+        if (position.*PIECE_TYPES[piece].set & square) return piece;
     }
     return NO_PIECE;
 }

@@ -119,8 +119,8 @@ std::optional<std::optional<std::uint8_t>> read_en_passant(Text field) {
 char piece_letter(char32_t c) {
     if (c == U'\u212A') return 'K';
     if (c >= 0x80) return 0;
-    for (const char letter : PIECE_LETTERS) {
-        if (c == char32_t(letter) || c == char32_t(letter - 'a' + 'A')) return char(c);
+    for (const PieceType& type : PIECE_TYPES) {
+        if (c == char32_t(type.letter) || c == char32_t(white_letter(type.letter))) return char(c);
     }
     return 0;
 }
