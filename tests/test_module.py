@@ -28,7 +28,16 @@ NEW_BOARD_METHODS = {
     "to_fen": "", "copy": "", "is_legal": ", move", "push_uci": ", uci", "san": ", move", "parse_san": ", san",
     "push_san": ", san", "zobrist_hash": "", "is_repetition": ", count=3", "is_fifty_moves": "",
     "is_seventyfive_moves": "", "is_fivefold_repetition": "", "is_insufficient_material": "", "perft": ", depth",
-    "__copy__": "", "__deepcopy__": ", memo", "__reduce__": "", "__setstate__": ", state"}
+    "__copy__": "", "__deepcopy__": ", memo", "__reduce__": "", "__setstate__": ", state",
+    "piece_at": ", square", "piece_map": "", "king": ", color", "attackers": ", color, square", "attacks": ", square",
+    "checkers": "", "is_pinned": ", color, square", "pin": ", color, square", "has_kingside_castling_rights": ", color",
+    "has_queenside_castling_rights": ", color", "peek": "", "ply": "", "outcome": ", *, claim_draw=False",
+    "result": ", *, claim_draw=False", "can_claim_draw": "", "can_claim_threefold_repetition": "",
+    "can_claim_fifty_moves": "", "is_pseudo_legal": ", move", "is_capture": ", move", "is_en_passant": ", move",
+    "is_castling": ", move", "is_kingside_castling": ", move", "is_queenside_castling": ", move",
+    "is_zeroing": ", move", "is_irreversible": ", move", "gives_check": ", move", "lan": ", move",
+    "variation_san": ", moves", "set_fen": ", fen", "set_piece_at": ", square, piece", "remove_piece_at": ", square",
+    "clear_stack": "", "mirror": "", "status": "", "is_valid": ""}
 
 
 def board_state_types():
@@ -83,7 +92,9 @@ def test_method_tables():
     for name, arguments in NEW_BOARD_METHODS.items():
         method = getattr(tarvik.Board, name)
         assert method.__text_signature__ == f"($self{arguments})" and len(method.__doc__) > 10, name
-    assert members(tarvik.Board, "getset_descriptor") == ["turn"]
+    assert members(tarvik.Board, "getset_descriptor") == [
+        "turn", "move_stack", "halfmove_clock", "fullmove_number", "ep_square"]
+    assert members(tarvik.Board, "classmethod_descriptor") == ["from_fen"]
     assert members(tarvik.Move, "getset_descriptor") == ["to_square", "from_square", "promotion"]
     assert members(tarvik.Move, "method_descriptor") == ["uci", "__reduce__"]
     assert (tarvik.Move.uci.__text_signature__, tarvik.Move.uci.__doc__) == ("($self)", None)

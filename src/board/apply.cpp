@@ -5,17 +5,6 @@
 #include "pieces.hpp"
 
 namespace tarvik {
-namespace {
-
-// The set a promotion letter (r, n, b or q) puts the new piece into, or nullptr.
-Bitboard Position::*promotion_set(char32_t letter) {
-    for (int piece = PAWN + 1; piece < KING; ++piece) {
-        if (letter == char32_t(PIECE_TYPES[piece].letter)) return PIECE_TYPES[piece].set;
-    }
-    return nullptr;
-}
-
-}  // namespace
 
 bool reset_half_move_clock(const Position& position, Bitboard from_mask, Bitboard to_mask) {
     return (position.pawns & own_pieces(position) & from_mask) || (enemy_pieces(position) & to_mask);

@@ -103,6 +103,13 @@ inline constexpr std::array<Bitboard, 64> DIAGONALS = lines_through(BISHOP_RAYS)
 inline constexpr std::array<Bitboard, 64> ORTHOGONALS = lines_through(ROOK_RAYS);
 
 constexpr Square highest_square(Bitboard set) { return Square(63 - std::countl_zero(set)); }
+
+// The set seen from the other side of the board: rank 1 and rank 8 swap places, and so on.
+constexpr Bitboard flip_ranks(Bitboard set) {
+    set = ((set >> 8) & 0x00FF00FF00FF00FFull) | ((set & 0x00FF00FF00FF00FFull) << 8);
+    set = ((set >> 16) & 0x0000FFFF0000FFFFull) | ((set & 0x0000FFFF0000FFFFull) << 16);
+    return (set >> 32) | (set << 32);
+}
 constexpr Square lowest_square(Bitboard set) { return Square(std::countr_zero(set)); }
 
 // The squares a ray from `from` reaches over `occupied`: up to and including the

@@ -99,6 +99,20 @@ Board board_from_fen(std::string fen) {
     return board;
 }
 
+Board board_from_position(Position position, std::string_view castling) {
+    auto origin = std::make_shared<FenOrigin>();
+    position.castling_rights = {};
+    if (castling != "-") {
+        origin->castling_field = read_castling_field(castling);
+        position.castling_rights = {true, origin->castling_field.letters};
+    }
+    Board board;
+    board.position = position;
+    board.origin = origin;
+    origin->fen = to_fen(board);
+    return board;
+}
+
 void set_board(Board& board) {
     // The parse ORs pieces in and leaves "-" fields alone, so start from an empty
     // position; otherwise pieces that have moved would stand on both squares.

@@ -35,6 +35,14 @@ inline constexpr std::array<Bitboard Position::*, 8> POSITION_SETS = [] {
     return sets;
 }();
 
+// The set a promotion letter (r, n, b or q) puts the new piece into, or nullptr.
+constexpr Bitboard Position::*promotion_set(char32_t letter) {
+    for (int piece = PAWN + 1; piece < KING; ++piece) {
+        if (letter == char32_t(PIECE_TYPES[piece].letter)) return PIECE_TYPES[piece].set;
+    }
+    return nullptr;
+}
+
 // The index into PIECE_TYPES of the first set that holds the square, or NO_PIECE.
 // Colour plays no part, and on a broken board the first set wins.
 inline int piece_on(const Position& position, Bitboard square) {

@@ -9,6 +9,7 @@
 #include "failure.hpp"
 #include "fen.hpp"
 #include "pieces.hpp"
+#include "rook_rights.hpp"
 #include "text.hpp"
 
 namespace tarvik {
@@ -103,12 +104,12 @@ bool is_castling_field(Text field) {
     return i == field.size();
 }
 
-std::optional<std::optional<std::uint8_t>> read_en_passant(Text field) {
-    if (field == U"-") return std::optional<std::uint8_t>();
-    if (field.size() != 2 || field[0] < U'a' || field[0] > U'h' || field[1] < U'1' || field[1] > U'8') {
-        return std::nullopt;
-    }
-    return std::optional<std::uint8_t>(std::uint8_t((field[1] - U'1') * 8 + (field[0] - U'a')));
+// "-" or a square name; false for anything else.
+bool read_en_passant(Text field, std::optional<std::uint8_t>& square) {
+    if (field == U"-") return true;
+    if (field.size() != 2 || field[0] < U'a' || field[0] > U'h' || field[1] < U'1' || field[1] > U'8') return false;
+    square = std::uint8_t((field[1] - U'1') * 8 + (field[0] - U'a'));
+    return true;
 }
 
 // ---- placement
@@ -180,82 +181,6 @@ Placement read_placement(Text field) {
     return result;
 }
 
-// ---- castling rights
-
-constexpr Bitboard RANK_1 = 0xFF, RANK_8 = RANK_1 << 56;
-constexpr Bitboard FILE_A = 0x0101010101010101ull;
-constexpr Square E1 = 4, E8 = 60;
-
-// The king of a side that castling rights belong to: its highest king not marked
-// promoted; -1 when it has none.
-int castling_king(const Placement& placement, bool white) {
-    const Bitboard kings = placement.position.kings & colour_pieces(placement.position, white) & ~placement.promoted;
-    return kings ? int(highest_square(kings)) : -1;
-}
-
-// The rook squares the field grants rights to: K takes the outermost rook on the
-// king's right, Q the one on its left, a file letter the rook of that file; without
-// such a rook, the corner.
-Bitboard granted_rooks(const Placement& placement, Text field) {
-    const Position& position = placement.position;
-    Bitboard granted = 0;
-    if (field == U"-") return granted;
-    for (const char32_t c : field) {
-        const bool white = c < U'a';
-        const Bitboard back_rank = white ? RANK_1 : RANK_8;
-        const Bitboard rooks = position.rooks & colour_pieces(position, white) & back_rank;
-        const int king = castling_king(placement, white);
-        const char32_t letter = white ? c - U'A' + U'a' : c;
-        if (letter == U'q') {
-            const int lowest = rooks ? int(lowest_square(rooks)) : -1;
-            granted |= king >= 0 && lowest < king ? rooks & (0 - rooks) : FILE_A & back_rank;
-        } else if (letter == U'k') {
-            const int highest = rooks ? int(highest_square(rooks)) : -1;
-            granted |= king >= 0 && king < highest ? SQUARE_MASKS[highest] : (FILE_A << 7) & back_rank;
-        } else {
-            granted |= (FILE_A << (letter - U'a')) & back_rank;
-        }
-    }
-    return granted;
-}
-
-// The granted rights that can be used: a rook of the side in its corner, and the
-// side's king, not marked promoted, on e1 or e8.
-Bitboard usable_rooks(const Placement& placement, Bitboard granted) {
-    const Position& position = placement.position;
-    Bitboard usable = 0;
-    for (const bool white : {true, false}) {
-        const Bitboard own = colour_pieces(position, white);
-        const Bitboard home_king = SQUARE_MASKS[white ? E1 : E8];
-        const Bitboard corners = white ? 0x81ull : 0x81ull << 56;
-        if (position.kings & own & ~placement.promoted & home_king) usable |= granted & position.rooks & own & corners;
-    }
-    return usable;
-}
-
-// The rights written as K, Q, k and q: for each side, each rook from the highest,
-// named by the wing it stands on seen from the side's king; by its file when
-// another rook of the side on that rank stands further out on the same wing.
-std::string castling_text(const Placement& placement, Bitboard usable) {
-    const Position& position = placement.position;
-    std::string text;
-    for (const bool white : {true, false}) {
-        const int king = castling_king(placement, white);
-        if (king < 0) continue;
-        const Bitboard back_rank = white ? RANK_1 : RANK_8;
-        const Bitboard rooks = position.rooks & colour_pieces(position, white) & back_rank;
-        bitboard_squares(usable & back_rank, [&](Square rook) {
-            const bool a_side = FILE_OF[rook] < FILE_OF[king];
-            bool outer = false;
-            bitboard_squares(rooks & ~SQUARE_MASKS[rook],
-                             [&](Square other) { outer = outer || (FILE_OF[other] < FILE_OF[rook]) == a_side; });
-            const char letter = outer ? FILE_LETTERS[FILE_OF[rook]] : a_side ? 'q' : 'k';
-            text += white ? char(letter - 'a' + 'A') : letter;
-        });
-    }
-    return text.empty() ? "-" : text;
-}
-
 }  // namespace
 
 Board board_from_strict_fen(std::string_view fen) {
@@ -268,8 +193,8 @@ Board board_from_strict_fen(std::string_view fen) {
     if (turn != U"w" && turn != U"b") reject_fen("expected 'w' or 'b' for turn part of fen", fen);
     const Text castling = field(2, U"-");
     if (!is_castling_field(castling)) reject_fen("invalid castling part in fen", fen);
-    const std::optional<std::optional<std::uint8_t>> en_passant = read_en_passant(field(3, U"-"));
-    if (!en_passant) reject_fen("invalid en passant part in fen", fen);
+    std::optional<std::uint8_t> en_passant;
+    if (!read_en_passant(field(3, U"-"), en_passant)) reject_fen("invalid en passant part in fen", fen);
     const std::uint64_t half_moves =
         read_clock(field(4, U"0"), fen, {"invalid half-move clock in fen", "half-move clock cannot be negative"});
     const std::uint64_t full_moves =
@@ -279,13 +204,14 @@ Board board_from_strict_fen(std::string_view fen) {
     if (half_moves >= BEYOND_CLOCKS) reject_fen("half-move clock beyond 4294967295 in fen", fen);
     if (full_moves >= BEYOND_CLOCKS) reject_fen("fullmove number beyond 4294967295 in fen", fen);
 
-    std::string normal = placement_text(placement.position);
-    normal += turn == U"w" ? " w " : " b ";
-    normal += castling_text(placement, usable_rooks(placement, granted_rooks(placement, castling)));
-    normal += ' ';
-    normal += *en_passant ? square_name(**en_passant) : "-";
-    normal += ' ' + std::to_string(half_moves) + ' ' + std::to_string(std::max(full_moves, std::uint64_t{1}));
-    return board_from_fen(std::move(normal));
+    Position position = placement.position;
+    position.turn = turn == U"w";
+    position.en_passant = en_passant;
+    position.half_move_clock = std::uint32_t(half_moves);
+    position.full_move_number = std::uint32_t(std::max(full_moves, std::uint64_t{1}));
+    const Bitboard granted = granted_rooks(position, placement.promoted, castling);
+    return board_from_position(position, rook_rights_text(position, placement.promoted,
+                                                          usable_rooks(position, placement.promoted, granted)));
 }
 
 }  // namespace tarvik

@@ -1,5 +1,6 @@
 // Module initialisation: the owning interpreter, the cached module object, and
-// the names the module exports, in the order of __all__. All of it lives as long
+// the names the module exports, in the order of __all__, then the two classes of
+// game outcomes beside them. All of it lives as long
 // as the runtime that imported the module, which a program embedding Python may
 // finalize and start again.
 #include <unistd.h>
@@ -66,6 +67,7 @@ void forget_runtime() {
     forget_board_type();
     forget_move_type();
     forget_board_state_type();
+    forget_outcome_types();
     forget_panic_type();
     owning_interpreter.store(-1);
 }
@@ -98,12 +100,18 @@ bool export_hello_world(PyObject* module) {
     return exported;
 }
 
+// A name beside the exported ones, kept out of __all__.
+bool add_name(PyObject* module, const char* name, PyTypeObject* type) {
+    return type != nullptr && PyModule_AddObjectRef(module, name, reinterpret_cast<PyObject*>(type)) == 0;
+}
+
 PyObject* create_module() {
     PyObject* module = PyModule_Create(&module_def);
     if (module == nullptr) return nullptr;
     const bool filled = export_name(module, "Board", reinterpret_cast<PyObject*>(board_type())) &&
                         export_name(module, "Move", reinterpret_cast<PyObject*>(move_type())) &&
-                        export_hello_world(module);
+                        export_hello_world(module) && add_name(module, "Outcome", outcome_type()) &&
+                        add_name(module, "Termination", termination_type());
     if (!filled) {
         Py_DECREF(module);
         return nullptr;
