@@ -488,13 +488,13 @@ class Board:
         8902
         """
     def __copy__(self) -> Board:
-        """The same as `copy()`."""
+        """The same as `copy()`. Access shared."""
     def __deepcopy__(self, memo: object) -> Board:
-        """The same as `copy()`: a board holds no other objects."""
+        """The same as `copy()`: a board holds no other objects. Access shared."""
     def __reduce__(self) -> tuple[Any, ...]:
         """Pickle support: the FEN text the board was made from and its game as bytes. Boards pickle with
         every protocol: the FEN text, the position and both stacks travel, and the unpickled board is new and
-        independent.
+        independent. Access shared.
 
         >>> import pickle
         >>> board = Board()
