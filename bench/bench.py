@@ -36,6 +36,7 @@ import chess
 import chess.polyglot
 
 import tarvik
+from board_api import board_api
 from peers import PEERS
 
 HERE = Path(__file__).resolve().parent
@@ -954,6 +955,7 @@ def main():
         api = report_python_api(positions, python_api(positions, sizes.call_target, sizes.repeat), sizes.repeat)
         python_perft_ratio, _ = python_perft(PERFT_SUITE, sizes.repeat, sizes.python_depth)
         everyday_ratios = everyday(positions, sizes.call_target, sizes.repeat, sizes.everyday_perft_depth)
+        everyday_ratios.update(board_api(positions, sizes.call_target, sizes.repeat, sys.modules[__name__]))
         peer_results = report_peer_api(positions, peer_api(positions, sizes.call_target, sizes.repeat), sizes.repeat)
         peer_perft = peer_python_perft(PERFT_SUITE, sizes.repeat, sizes.python_depth)
         native_ratio, _, perft_peak, stockfish_peak, record_sizes, native_headline = native(

@@ -16,14 +16,13 @@ inline constexpr std::string_view DEFAULT_FEN = "rnbqkbnr/pppppppp/8/8/8/8/PPPPP
 Board board_from_fen(std::string fen);
 
 // A board in `position`, its castling rights those of the FEN castling field
-// `castling` (any text; "-" for none), with empty stacks; its FEN text is to_fen's.
+// `castling` (any text; "-" for none), with empty stacks; its FEN text is `fen`,
+// which the caller has written for the position, or else to_fen's.
+Board board_from_position(Position position, std::string_view castling, std::string fen);
 Board board_from_position(Position position, std::string_view castling);
 
 // Puts the board back in the position of its own FEN; the stacks stay as they are.
 void set_board(Board& board);
-
-// The placement field of the position: each square as the text form shows it.
-std::string placement_text(const Position& position);
 
 // The current position as FEN: each square as the text form shows it, the side to
 // move, the castling text ("-" when absent or empty), the en-passant square's name

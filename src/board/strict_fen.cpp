@@ -1,10 +1,10 @@
 #include "strict_fen.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "failure.hpp"
 #include "fen.hpp"
@@ -27,13 +27,21 @@ std::string utf8(Text text) {
     reject(std::string(fault) + ": '" + std::string(text) + "'");
 }
 
-// The fields of the text, as str.split() finds them: runs of anything but white space.
-std::vector<Text> split_fields(Text text) {
-    std::vector<Text> fields;
+// The fields of the text, as str.split() finds them (runs of anything but white
+// space): the first six, and how many there are.
+struct Fields {
+    std::array<Text, 6> first;
+    std::size_t count = 0;
+
+    Text operator()(std::size_t i, Text missing) const { return i < count ? first[i] : missing; }
+};
+
+Fields split_fields(Text text) {
+    Fields fields;
     std::size_t start = 0;
     for (std::size_t i = 0; i <= text.size(); ++i) {
         if (i < text.size() && !is_white_space(text[i])) continue;
-        if (i > start) fields.push_back(text.substr(start, i - start));
+        if (i > start && fields.count++ < fields.first.size()) fields.first[fields.count - 1] = text.substr(start, i - start);
         start = i + 1;
     }
     return fields;
@@ -114,81 +122,82 @@ bool read_en_passant(Text field, std::optional<std::uint8_t>& square) {
 
 // ---- placement
 
-// The piece letter a placement character stands for: the letters of the six pieces
-// in either case, and the Kelvin sign, which Python lower-cases to k and counts as
-// upper case (a white king). 0 for anything else.
-char piece_letter(char32_t c) {
-    if (c == U'\u212A') return 'K';
-    if (c >= 0x80) return 0;
+// The piece letters of ASCII: each letter of the six pieces in either case stands for itself.
+constexpr std::array<char, 128> ASCII_PIECE_LETTERS = [] {
+    std::array<char, 128> letters{};
     for (const PieceType& type : PIECE_TYPES) {
-        if (c == char32_t(type.letter) || c == char32_t(white_letter(type.letter))) return char(c);
+        letters[std::size_t(type.letter)] = type.letter;
+        letters[std::size_t(white_letter(type.letter))] = white_letter(type.letter);
     }
-    return 0;
+    return letters;
+}();
+
+// The piece letter a placement character stands for: a piece letter in either case,
+// and the Kelvin sign, which Python lower-cases to k and counts as upper case (a
+// white king). 0 for anything else.
+char piece_letter(char32_t c) {
+    if (c < 0x80) return ASCII_PIECE_LETTERS[c];
+    return c == U'\u212A' ? 'K' : 0;
 }
 
 struct Placement {
-    Position position;  // the pieces, by the OR rule
+    Position position;      // the pieces, by the OR rule
     Bitboard promoted = 0;  // squares marked "~"
+    std::string text;       // the field written plainly: no marks, ASCII letters
 };
 
-void check_rank(Text rank, std::string_view placement) {
+[[noreturn]] void reject_placement(std::string_view fault, Text field) { reject_fen(fault, utf8(field)); }
+
+// Reads one rank onto the squares from `square` on, checking it as it goes.
+void read_rank(Text rank, Text field, Square square, Placement& placement) {
     int squares = 0;
     bool after_digit = false, after_piece = false;
     for (const char32_t c : rank) {
         if (c >= U'1' && c <= U'8') {
-            if (after_digit) reject_fen("two subsequent digits in position part of fen", placement);
+            if (after_digit) reject_placement("two subsequent digits in position part of fen", field);
             squares += int(c - U'0');
             after_digit = true, after_piece = false;
+            placement.text += char(c);
         } else if (c == U'~') {
-            if (!after_piece) reject_fen("'~' not after piece in position part of fen", placement);
+            if (!after_piece) reject_placement("'~' not after piece in position part of fen", field);
+            if (squares <= 8) placement.promoted |= SQUARE_MASKS[square + squares - 1];
             after_digit = after_piece = false;
-        } else if (piece_letter(c)) {
+        } else if (const char letter = piece_letter(c)) {
+            // A rank that runs past eight squares is refused below, before anything is read from the position.
+            if (squares < 8) set_pieces_or(placement.position, char32_t(letter), SQUARE_MASKS[square + squares]);
             ++squares;
             after_digit = false, after_piece = true;
+            placement.text += letter;
         } else {
-            reject_fen("invalid character in position part of fen", placement);
+            reject_placement("invalid character in position part of fen", field);
         }
     }
-    if (squares != 8) reject_fen("expected 8 columns per row in position part of fen", placement);
+    if (squares != 8) reject_placement("expected 8 columns per row in position part of fen", field);
 }
 
 Placement read_placement(Text field) {
-    const std::string placement = utf8(field);
-    std::vector<Text> ranks;
-    for (std::size_t start = 0;;) {
-        const std::size_t slash = field.find(U'/', start);
-        ranks.push_back(field.substr(start, slash - start));
-        if (slash == Text::npos) break;
+    if (std::count(field.begin(), field.end(), U'/') != 7) {
+        reject_placement("expected 8 rows in position part of fen", field);
+    }
+    Placement placement;
+    placement.text.reserve(field.size());
+    Square square = 56;  // a8, then along each rank and down the board
+    for (std::size_t start = 0; start <= field.size(); square -= 8) {
+        const std::size_t slash = std::min(field.find(U'/', start), field.size());
+        read_rank(field.substr(start, slash - start), field, square, placement);
+        if (slash < field.size()) placement.text += '/';
         start = slash + 1;
     }
-    if (ranks.size() != 8) reject_fen("expected 8 rows in position part of fen", placement);
-    for (const Text rank : ranks) check_rank(rank, placement);
-
-    Placement result;
-    Square square = 56;  // a8, then along each rank and down the board
-    for (const Text rank : ranks) {
-        for (const char32_t c : rank) {
-            if (c >= U'1' && c <= U'8') {
-                square += c - U'0';
-            } else if (c == U'~') {
-                result.promoted |= SQUARE_MASKS[square - 1];
-            } else {
-                set_pieces_or(result.position, char32_t(piece_letter(c)), SQUARE_MASKS[square++]);
-            }
-        }
-        square -= 16;
-    }
-    return result;
+    return placement;
 }
 
 }  // namespace
 
 Board board_from_strict_fen(std::string_view fen) {
     const std::u32string text = decode_utf8(fen);
-    const std::vector<Text> fields = split_fields(text);
+    const Fields field = split_fields(text);
     // Checked in the order python-chess checks them, so the same fault is named.
-    if (fields.empty()) reject("empty fen");
-    const auto field = [&](std::size_t i, Text missing) { return i < fields.size() ? fields[i] : missing; };
+    if (field.count == 0) reject("empty fen");
     const Text turn = field(1, U"w");
     if (turn != U"w" && turn != U"b") reject_fen("expected 'w' or 'b' for turn part of fen", fen);
     const Text castling = field(2, U"-");
@@ -199,8 +208,8 @@ Board board_from_strict_fen(std::string_view fen) {
         read_clock(field(4, U"0"), fen, {"invalid half-move clock in fen", "half-move clock cannot be negative"});
     const std::uint64_t full_moves =
         read_clock(field(5, U"1"), fen, {"invalid fullmove number in fen", "fullmove number cannot be negative"});
-    if (fields.size() > 6) reject_fen("fen string has more parts than expected", fen);
-    const Placement placement = read_placement(fields[0]);
+    if (field.count > 6) reject_fen("fen string has more parts than expected", fen);
+    const Placement placement = read_placement(field(0, U""));
     if (half_moves >= BEYOND_CLOCKS) reject_fen("half-move clock beyond 4294967295 in fen", fen);
     if (full_moves >= BEYOND_CLOCKS) reject_fen("fullmove number beyond 4294967295 in fen", fen);
 
@@ -210,8 +219,17 @@ Board board_from_strict_fen(std::string_view fen) {
     position.half_move_clock = std::uint32_t(half_moves);
     position.full_move_number = std::uint32_t(std::max(full_moves, std::uint64_t{1}));
     const Bitboard granted = granted_rooks(position, placement.promoted, castling);
-    return board_from_position(position, rook_rights_text(position, placement.promoted,
-                                                          usable_rooks(position, placement.promoted, granted)));
+    const std::string rights =
+        rook_rights_text(position, placement.promoted, usable_rooks(position, placement.promoted, granted));
+
+    // The FEN written plainly, as to_fen() writes this position.
+    std::string plain = placement.text;
+    plain += position.turn ? " w " : " b ";
+    plain += rights;
+    plain += ' ';
+    plain += en_passant ? square_name(*en_passant) : "-";
+    plain += ' ' + std::to_string(position.half_move_clock) + ' ' + std::to_string(position.full_move_number);
+    return board_from_position(position, rights, std::move(plain));
 }
 
 }  // namespace tarvik

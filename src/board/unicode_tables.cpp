@@ -262,7 +262,11 @@ bool contains(const CodeRange (&ranges)[N], char32_t c) {
 
 bool is_uppercase(char32_t c) { return contains(UPPERCASE, c); }
 bool is_lowercase(char32_t c) { return contains(LOWERCASE, c); }
-bool is_white_space(char32_t c) { return contains(WHITE_SPACE, c); }
+bool is_white_space(char32_t c) {
+    // Most text is ASCII: tab to carriage return, the four separators, space.
+    if (c < 0x80) return (c >= 0x9 && c <= 0xD) || (c >= 0x1C && c <= 0x20);
+    return contains(WHITE_SPACE, c);
+}
 
 int decimal_value(char32_t c) {
     if (c >= U'0' && c <= U'9') return int(c - U'0');
