@@ -1,6 +1,7 @@
-"""The module `tarvik` exports `Board`, `Move` and `hello_world` (its `__all__`). This reference lists every
-class, method and attribute with its signature, result, errors and an example; the [user guide](guide.md)
-explains how they fit together. The same texts are the docstrings `help()` shows, and this typed stub carries
+"""The module `tarvik` exports `Board`, `Move` and `hello_world` (its `__all__`); `Outcome` and `Termination`, the
+classes of `Board.outcome()`, are attributes of the module beside them. This reference lists every class, method
+and attribute with its signature, result, errors and an example; the [user guide](guide.md) explains how they
+fit together. The same texts are the docstrings `help()` shows, and this typed stub carries
 them to editors and type checkers.
 
 Conventions used below:
@@ -23,7 +24,8 @@ Conventions used below:
   sets, in both colours or in none, give a side two kings or none. Every method then works on the sets as they
   stand: it answers, or raises `PanicException` where a generator cannot go on (a side to move without a king,
   an en-passant square off the board, a move that would capture a king), or `ValueError` where text names no
-  legal move.
+  legal move. The methods from `piece_at` on never raise `PanicException`: where they cannot answer on a broken
+  board they raise `ValueError` ("broken position: White has no king").
 
 >>> import tarvik
 >>> from tarvik import Board, Move
