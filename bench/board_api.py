@@ -3,7 +3,9 @@ side on the benchmark positions. Each pair of loops does the same work through e
 that name (python-chess's attackers() returns a SquareSet, tarvik's an int; both are what a caller gets).
 
 Called from bench.py, which hands over itself for its timing and printing helpers; the table's geometric means
-join the goals there.
+join the goals there. Run alone, it prints its table with the full run's positions and sizes:
+
+    python bench/board_api.py [--quick]
 """
 
 import time
@@ -90,3 +92,14 @@ def board_api(positions, target, repeat_count, bench):
                "side to move's king (python-chess returns a SquareSet); gives_check runs over every legal move."],
     )
     return summary
+
+
+if __name__ == "__main__":
+    import sys
+
+    import bench as tools
+
+    sizes = tools.QUICK if "--quick" in sys.argv else tools.FULL
+    table = tools.PERFT_SUITE + tools.random_middlegames(sizes.random_positions, seed=2024)
+    ratios = board_api(table, sizes.call_target, sizes.repeat, tools)
+    print(", ".join(f"{operation} {tools.ratio(value)}" for operation, value in ratios.items()))

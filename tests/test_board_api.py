@@ -205,7 +205,8 @@ def test_editing_and_validity_agree(reached):
         assert mirrored.to_fen() == theirs.mirror().fen(en_passant="fen"), theirs.fen()
         assert mirrored.mirror().to_fen() == theirs.mirror().mirror().fen(en_passant="fen")
         # The mirror keeps the castling rights that can be used; python-chess keeps the others too and flags them.
-        assert mirrored.move_stack == [] and mirrored.status() == theirs.mirror().status() & ~chess.STATUS_BAD_CASTLING_RIGHTS
+        assert mirrored.move_stack == []
+        assert mirrored.status() == theirs.mirror().status() & ~chess.STATUS_BAD_CASTLING_RIGHTS
         # The same edits on both boards, then the position, its validity and the emptied stacks.
         ours, theirs = ours.copy(), theirs.copy()
         for _ in range(3):

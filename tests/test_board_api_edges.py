@@ -191,13 +191,15 @@ def test_outcome_objects():
     theirs = chess.Outcome(chess.Termination.CHECKMATE, False)
     assert (repr(win), win.result(), draw.result()) == (repr(theirs), "0-1", "1/2-1/2")
     assert win == Outcome(Termination.CHECKMATE, False) and win != draw and win != theirs
-    assert hash(win) == hash(Outcome(Termination.CHECKMATE, False)) and len({win, draw, Outcome(Termination.CHECKMATE, True)}) == 3
+    assert hash(win) == hash(Outcome(Termination.CHECKMATE, False))
+    assert len({win, draw, Outcome(Termination.CHECKMATE, True)}) == 3
     assert pickle.loads(pickle.dumps(win)) == win and copy.copy(win) == win
     with pytest.raises(AttributeError):
         win.winner = True
-    for arguments, message in [((1, True), "argument 'termination': 'int' object cannot be converted to 'Termination'"),
-                               ((Termination.CHECKMATE, 1), "argument 'winner': 'int' object cannot be converted to 'Optional[bool]'"),
-                               ((Termination.CHECKMATE,), "Outcome.__new__() missing 1 required positional argument: 'winner'")]:
+    for arguments, message in [
+            ((1, True), "argument 'termination': 'int' object cannot be converted to 'Termination'"),
+            ((Termination.CHECKMATE, 1), "argument 'winner': 'int' object cannot be converted to 'Optional[bool]'"),
+            ((Termination.CHECKMATE,), "Outcome.__new__() missing 1 required positional argument: 'winner'")]:
         with pytest.raises(TypeError) as raised:
             Outcome(*arguments)
         assert str(raised.value) == message
@@ -266,6 +268,7 @@ def test_mirror_of_a_broken_board_mirrors_every_set(name):
     board = MAKERS[name]()
     mirrored = board.mirror()
     flip = lambda bits: int.from_bytes(bits.to_bytes(8, "little"), "big")  # noqa: E731
-    assert [mirrored.get_pieces(letter) for letter in "prnbqka"] == [flip(board.get_pieces(letter)) for letter in "prnbqka"]
+    assert [mirrored.get_pieces(letter) for letter in "prnbqka"] == [
+        flip(board.get_pieces(letter)) for letter in "prnbqka"]
     assert mirrored.get_pieces("w") == flip(board.get_pieces("a") & ~board.get_pieces("w"))
     assert observable(mirrored.mirror()) == observable(board)

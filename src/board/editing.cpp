@@ -26,7 +26,9 @@ bool is_piece_letter(char32_t letter) {
 }  // namespace
 
 void set_piece_at(Board& board, Square square, char32_t letter) {
-    if (!is_piece_letter(letter)) reject("invalid piece letter: '" + to_utf8(letter) + "' (expected one of PNBRQKpnbrqk)");
+    if (!is_piece_letter(letter)) {
+        reject("invalid piece letter: '" + to_utf8(letter) + "' (expected one of PNBRQKpnbrqk)");
+    }
     empty_square(board.position, square);
     set_pieces_or(board.position, letter, SQUARE_MASKS[square]);
     clear_stack(board);

@@ -65,7 +65,10 @@ bool is_pseudo_legal(const Board& board, const Move& move) {
     const Position& position = board.position;
     if (move.from_square >= 64 || move.to_square >= 64) return false;
     MoveList moves;
-    if (position.kings & own_pieces(position) & SQUARE_MASKS[move.from_square]) {
+    // Castling is a king's move of two squares from e1 or e8.
+    const bool castling_shape = (move.from_square == 4 || move.from_square == 60) &&
+                                (move.to_square == move.from_square + 2 || move.to_square + 2 == move.from_square);
+    if (castling_shape && (position.kings & own_pieces(position) & SQUARE_MASKS[move.from_square])) {
         rejecting_broken(position, [&] { castling_moves(position, board.castling_field(), moves); });
     }
     moves_from(position, move.from_square, moves);

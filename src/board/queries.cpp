@@ -29,10 +29,11 @@ std::optional<Square> king_square(const Position& position, bool white) {
 
 Bitboard attacks_from(const Position& position, Square square) {
     const Bitboard occupancy = occupied(position);
-    switch (const char letter = piece_letter_at(position, square)) {
+    switch (piece_letter_at(position, square)) {
         case 0: return 0;
-        case 'P': case 'p': return letter == 'P' ? pawn_capturers(false, SQUARE_MASKS[square])
-                                                 : pawn_capturers(true, SQUARE_MASKS[square]);
+        // A pawn attacks the squares from which a pawn of the other colour could take it.
+        case 'P': return pawn_capturers(false, SQUARE_MASKS[square]);
+        case 'p': return pawn_capturers(true, SQUARE_MASKS[square]);
         case 'N': case 'n': return KNIGHT_ATTACKS[square];
         case 'K': case 'k': return KING_ATTACKS[square];
         case 'B': case 'b': return diagonal_reach(square, occupancy);

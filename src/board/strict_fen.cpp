@@ -41,7 +41,10 @@ Fields split_fields(Text text) {
     std::size_t start = 0;
     for (std::size_t i = 0; i <= text.size(); ++i) {
         if (i < text.size() && !is_white_space(text[i])) continue;
-        if (i > start && fields.count++ < fields.first.size()) fields.first[fields.count - 1] = text.substr(start, i - start);
+        if (i > start) {
+            if (fields.count < fields.first.size()) fields.first[fields.count] = text.substr(start, i - start);
+            ++fields.count;
+        }
         start = i + 1;
     }
     return fields;

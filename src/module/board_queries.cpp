@@ -20,7 +20,7 @@ struct PieceMap {
 // {square: letter}, highest square first, as python-chess orders its map. The dict is
 // made at its final size: growing it entry by entry costs a third of the call.
 PyObject* to_python(PieceMap&& map) {
-    const auto pieces = std::count_if(map.symbols.begin(), map.symbols.end(), [](char symbol) { return symbol != '.'; });
+    const auto pieces = std::count_if(map.symbols.begin(), map.symbols.end(), [](char s) { return s != '.'; });
     PyObject* dict = _PyDict_NewPresized(pieces);
     for (int square = 63; dict != nullptr && square >= 0; --square) {
         if (map.symbols[square] == '.') continue;
@@ -44,7 +44,8 @@ PyObject* piece_at_method(PyObject* self, Arguments args, Py_ssize_t nargs, PyOb
 }
 
 PyObject* piece_map_method(PyObject* self, PyObject*) {
-    return board_call<Access::shared>(self, [](tarvik::Board& board) { return PieceMap{square_symbols(board.position)}; });
+    return board_call<Access::shared>(self,
+        [](tarvik::Board& board) { return PieceMap{square_symbols(board.position)}; });
 }
 
 PyObject* king_method(PyObject* self, Arguments args, Py_ssize_t nargs, PyObject* kwnames) {

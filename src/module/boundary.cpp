@@ -242,6 +242,7 @@ void out_of_range() { PyErr_SetString(PyExc_OverflowError, "out of range integra
 // interpreter's own errors.
 template <class Read>
 bool read_index(PyObject* value, Read&& read) {
+    if (PyLong_CheckExact(value)) return read(value);  // an int is its own index
     PyObject* index = PyNumber_Index(value);
     if (index == nullptr) return false;
     const bool ok = read(index);

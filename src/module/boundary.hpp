@@ -224,7 +224,9 @@ PyObject* to_python(const std::string& text);
 PyObject* to_python(const Move& move);  // a new Move object
 PyObject* to_python(tarvik::Board&& board);  // a new Board object owning the board
 PyObject* to_python(std::span<const Move> moves);  // a new list of new Move objects
-inline PyObject* to_python(const MoveList& moves) { return to_python(std::span<const Move>(moves.begin(), moves.size())); }
+inline PyObject* to_python(const MoveList& moves) {
+    return to_python(std::span<const Move>(moves.begin(), moves.size()));
+}
 
 template <class T>
 PyObject* to_python(const std::optional<T>& value) {

@@ -149,7 +149,9 @@ PyObject* outcome_vectorcall(PyObject*, PyObject* const* args, std::size_t nargs
         [](Termination termination, std::optional<bool> winner) { return GameEnd{Outcome{termination, winner}}; });
 }
 
-PyObject* outcome_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) { return new_from_tuple(type, args, kwargs); }
+PyObject* outcome_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
+    return new_from_tuple(type, args, kwargs);
+}
 
 const Outcome& outcome_of(PyObject* self) { return as_object<Outcome>(self)->record; }
 
