@@ -57,6 +57,8 @@ def reentrant_index(board):
 
 
 KIWI = Board(KIWIPETE)
+# Found once: searching every object for it on each call makes the case as slow as the heap is large.
+BOARD_STATE = board_state()
 GAME = Board()
 for _san in ["e4", "e5", "Nf3", "Nc6"]:
     GAME.push_san(_san)
@@ -113,7 +115,7 @@ CASES = [
     ("apply_move keyword", lambda m: Board().apply_move(mov=m, x=1), (E2E4,)),
     ("pop empty", lambda: Board().pop(), ()),
     ("_restore None", KIWI._restore, (None,)),
-    ("BoardState()", lambda: board_state()(), ()),
+    ("BoardState()", lambda: BOARD_STATE(), ()),
     ("Move", Move, (12, 28, "q")),
     ("Move -1", Move, (-1, 28)),
     ("Move qq", Move, (12, 28, "qq")),

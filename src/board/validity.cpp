@@ -16,16 +16,16 @@ namespace {
 constexpr Bitboard BACK_RANKS = 0xFF000000000000FFull;
 
 // The en-passant square, when a double push of the side not to move could have
-// made it: on the third or sixth rank, empty, the pawn in front of it, the square
-// the pawn left empty. python-chess reads square a1 (0) as no square at all.
+// made it: on the third or sixth rank and empty, the pushed pawn beyond it, the
+// square the pawn came from empty. python-chess reads square a1 (0) as no square.
 std::optional<Square> possible_en_passant(const Position& p) {
     if (!p.en_passant || *p.en_passant == 0 || *p.en_passant >= 64) return std::nullopt;
     const Square square = *p.en_passant;
     const Bitboard target = SQUARE_MASKS[square];
     const Bitboard pushed = p.turn ? target >> 8 : target << 8;
-    const Bitboard left = p.turn ? target << 8 : target >> 8;
+    const Bitboard vacated = p.turn ? target << 8 : target >> 8;
     if (RANK_OF[square] != (p.turn ? 6 : 3)) return std::nullopt;
-    if (!(p.pawns & colour_pieces(p, !p.turn) & pushed) || (occupied(p) & (target | left))) return std::nullopt;
+    if (!(p.pawns & colour_pieces(p, !p.turn) & pushed) || (occupied(p) & (target | vacated))) return std::nullopt;
     return square;
 }
 
