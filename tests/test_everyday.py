@@ -38,7 +38,8 @@ def played(fen, sans):
 
 
 @pytest.mark.parametrize("shuffles, twofold, threefold, fivefold", [
-    (0, False, False, False), (1, True, False, False), (2, True, True, False), (4, True, True, True)])
+    (0, False, False, False), (1, True, False, False), (2, True, True, False), (3, True, True, False),
+    (4, True, True, True)])
 def test_repetition_by_knight_shuffles(shuffles, twofold, threefold, fivefold):
     board = played(START, ["e4", "e5"] + SHUFFLE * shuffles)
     assert (board.is_repetition(2), board.is_repetition(), board.is_fivefold_repetition()) == (

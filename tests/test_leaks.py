@@ -21,7 +21,7 @@ import tempfile
 import pytest
 
 import tarvik
-from tarvik import Board, Game, Move, read_pgn
+from tarvik import Board, Game, Move, Outcome, Termination, read_pgn
 
 KIWIPETE = "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1"
 NO_BLACK_KING = "8/8/8/8/8/8/8/4K3 w - - 0 1"
@@ -72,6 +72,12 @@ class FailingStream:
 
 
 KIWI = Board(KIWIPETE)
+# Found once: searching every object for it on each call makes the case as slow as the heap is large.
+BOARD_STATE = board_state()
+GAME = Board()
+for _san in ["e4", "e5", "Nf3", "Nc6"]:
+    GAME.push_san(_san)
+MATED = Board("7k/6Q1/6K1/8/8/8/8/8 b - - 0 1")
 E2E4 = Move(12, 28)
 BAD = Move(20, 28)  # no piece on e3
 PROMOTION = Move(52, 60, "Q")  # an upper-case letter is no promotion
@@ -150,7 +156,7 @@ CASES = [
     ("apply_move keyword", lambda m: Board().apply_move(mov=m, x=1), (E2E4,)),
     ("pop empty", lambda: Board().pop(), ()),
     ("_restore None", KIWI._restore, (None,)),
-    ("BoardState()", lambda: board_state()(), ()),
+    ("BoardState()", lambda: BOARD_STATE(), ()),
     ("Move", Move, (12, 28, "q")),
     ("Move -1", Move, (-1, 28)),
     ("Move qq", Move, (12, 28, "qq")),
@@ -182,6 +188,63 @@ CASES = [
         "is_fifty_moves", "is_seventyfive_moves", "is_fivefold_repetition", "is_insufficient_material")],
     ("perft", KIWI.perft, (2,)),
     ("perft failing", Board(NO_BLACK_KING).perft, (2,)),
+    ("from_fen", Board.from_fen, (KIWIPETE,)),
+    ("from_fen bad", Board.from_fen, ("8/8/8/8/8/8/8/8 w - - 0 -1",)),
+    ("from_fen 5", Board.from_fen, (5,)),
+    # The python-chess-style API.
+    ("piece_at", KIWI.piece_at, (12,)),
+    ("piece_at 64", KIWI.piece_at, (64,)),
+    ("piece_map", KIWI.piece_map, ()),
+    ("king", KIWI.king, (True,)),
+    ("king 1", KIWI.king, (1,)),
+    ("attackers", KIWI.attackers, (False, 20)),
+    ("attacks", KIWI.attacks, (21,)),
+    ("checkers", KIWI.checkers, ()),
+    ("is_pinned", KIWI.is_pinned, (True, 11)),
+    ("pin", KIWI.pin, (False, 52)),
+    ("has_kingside_castling_rights", KIWI.has_kingside_castling_rights, (True,)),
+    ("has_queenside_castling_rights", KIWI.has_queenside_castling_rights, (False,)),
+    ("peek", GAME.peek, ()),
+    ("peek empty", KIWI.peek, ()),
+    ("ply", GAME.ply, ()),
+    *[(name, lambda b, name=name: getattr(b, name), (GAME,))
+      for name in ("move_stack", "halfmove_clock", "fullmove_number", "ep_square")],
+    ("outcome", KIWI.outcome, ()),
+    ("outcome mate", MATED.outcome, ()),
+    ("outcome claim_draw", lambda: GAME.outcome(claim_draw=True), ()),
+    ("outcome broken", Board(NO_BLACK_KING).outcome, ()),
+    ("outcome positional", GAME.outcome, (True,)),
+    ("result", MATED.result, ()),
+    ("can_claim_draw", GAME.can_claim_draw, ()),
+    ("can_claim_threefold_repetition", GAME.can_claim_threefold_repetition, ()),
+    ("can_claim_fifty_moves", GAME.can_claim_fifty_moves, ()),
+    *[(name, getattr(KIWI, name), (E2E4,)) for name in (
+        "is_pseudo_legal", "is_capture", "is_en_passant", "is_castling", "is_kingside_castling",
+        "is_queenside_castling", "is_zeroing", "is_irreversible", "gives_check")],
+    ("is_capture off the board", KIWI.is_capture, (Move(64, 0),)),
+    ("gives_check no piece", KIWI.gives_check, (BAD,)),
+    ("lan", Board().lan, (E2E4,)),
+    ("lan illegal", KIWI.lan, (BAD,)),
+    ("variation_san", Board().variation_san, ([E2E4, Move(52, 36)],)),
+    ("variation_san illegal", Board().variation_san, ([E2E4, E2E4],)),
+    ("variation_san not a move", Board().variation_san, ([E2E4, 5],)),
+    ("set_fen", lambda fen: Board().set_fen(fen), (KIWIPETE,)),
+    ("set_fen bad", lambda fen: Board().set_fen(fen), ("8/8/8/8/8/8/8/8 w KQX",)),
+    ("set_piece_at", lambda: GAME.copy().set_piece_at(27, "q"), ()),
+    ("set_piece_at X", lambda: Board().set_piece_at(27, "X"), ()),
+    ("remove_piece_at", lambda: GAME.copy().remove_piece_at(12), ()),
+    ("clear_stack", lambda: GAME.copy().clear_stack(), ()),
+    ("mirror", GAME.mirror, ()),
+    ("status", KIWI.status, ()),
+    ("is_valid", Board(NO_BLACK_KING).is_valid, ()),
+    ("Outcome", Outcome, (Termination.CHECKMATE, True)),
+    ("Outcome bad", Outcome, (1, True)),
+    ("Outcome surface", lambda o: (repr(o), o.result(), hash(o), o == o, o.termination, o.winner),
+     (Outcome(Termination.STALEMATE, None),)),
+    ("Outcome pickle", lambda o: pickle.loads(pickle.dumps(o)), (Outcome(Termination.FIFTY_MOVES, None),)),
+    ("Termination", Termination, (3,)),
+    ("Termination bad", Termination, (9,)),
+    ("Termination surface", lambda t: (repr(t), str(t), t.name, t.value, pickle.dumps(t)), (Termination.CHECKMATE,)),
     ("Move.from_uci", Move.from_uci, ("e7e8q",)),
     ("Move.from_uci invalid", Move.from_uci, ("e7e8Q",)),
     ("Move pickle", lambda m: pickle.loads(pickle.dumps(m)), (PROMOTION,)),
@@ -237,6 +300,14 @@ CASES = [
     ("repr", lambda: (repr(READER), repr(CLOSED), repr(ENTRY)), ()),
     ("entry", lambda e: (e.key, e.raw_move, e.weight, e.learn, e.move, hash(e), e == e, e == 1), (ENTRY,)),
 ]
+
+
+def test_every_method_and_attribute_has_a_case():
+    labels = {label.split()[0] for label, _, _ in CASES}
+    aliases = {"__copy__": "copy", "__deepcopy__": "copy.deepcopy", "__reduce__": "pickle", "turn": "turn"}
+    names = [name for name, value in vars(Board).items() if type(value).__name__ in (
+        "method_descriptor", "classmethod_descriptor", "getset_descriptor")]
+    assert [name for name in names if aliases.get(name, name) not in labels] == []
 
 
 def call_quietly(function, arguments):

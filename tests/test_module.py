@@ -3,6 +3,7 @@
 import contextlib
 import gc
 import importlib
+import inspect
 import io
 import os
 import pathlib
@@ -30,7 +31,16 @@ NEW_BOARD_METHODS = {
     "is_seventyfive_moves": "", "is_fivefold_repetition": "", "is_insufficient_material": "", "perft": ", depth",
     "__copy__": "", "__deepcopy__": ", memo", "__reduce__": "", "__setstate__": ", state",
     "unicode": ", *, invert_color=False, borders=False, empty_square='⭘', orientation=True",
-    "svg": ", *, size=390, flipped=False, lastmove=None, check=None, arrows=(), coordinates=True", "_repr_svg_": ""}
+    "svg": ", *, size=390, flipped=False, lastmove=None, check=None, arrows=(), coordinates=True", "_repr_svg_": "",
+    "piece_at": ", square", "piece_map": "", "king": ", color", "attackers": ", color, square", "attacks": ", square",
+    "checkers": "", "is_pinned": ", color, square", "pin": ", color, square", "has_kingside_castling_rights": ", color",
+    "has_queenside_castling_rights": ", color", "peek": "", "ply": "", "outcome": ", *, claim_draw=False",
+    "result": ", *, claim_draw=False", "can_claim_draw": "", "can_claim_threefold_repetition": "",
+    "can_claim_fifty_moves": "", "is_pseudo_legal": ", move", "is_capture": ", move", "is_en_passant": ", move",
+    "is_castling": ", move", "is_kingside_castling": ", move", "is_queenside_castling": ", move",
+    "is_zeroing": ", move", "is_irreversible": ", move", "gives_check": ", move", "lan": ", move",
+    "variation_san": ", moves", "set_fen": ", fen", "set_piece_at": ", square, piece", "remove_piece_at": ", square",
+    "clear_stack": "", "mirror": "", "status": "", "is_valid": ""}
 
 
 def board_state_types():
@@ -84,8 +94,12 @@ def test_method_tables():
         assert (method.__text_signature__, method.__doc__) == (f"($self{ARGUMENTS.get(name, '')})", None)
     for name, arguments in NEW_BOARD_METHODS.items():
         method = getattr(tarvik.Board, name)
-        assert method.__text_signature__ == f"($self{arguments})" and len(method.__doc__) > 10, name
-    assert members(tarvik.Board, "getset_descriptor") == ["turn"]
+        expected = f"($self{arguments})".encode("ascii", "backslashreplace").decode()  # inspect reads ASCII only
+        assert method.__text_signature__ == expected and len(method.__doc__) > 10, name
+        inspect.signature(method)
+    assert members(tarvik.Board, "getset_descriptor") == [
+        "turn", "move_stack", "halfmove_clock", "fullmove_number", "ep_square"]
+    assert members(tarvik.Board, "classmethod_descriptor") == ["from_fen"]
     assert members(tarvik.Move, "getset_descriptor") == ["to_square", "from_square", "promotion"]
     assert members(tarvik.Move, "method_descriptor") == ["uci", "__reduce__"]
     assert (tarvik.Move.uci.__text_signature__, tarvik.Move.uci.__doc__) == ("($self)", None)

@@ -47,11 +47,11 @@ def test_perft_matches_published_counts_and_leaves_board_as_found(fen, counts):
         board.pop()
 
 
-def native_perft(fen, depth):
+def native_perft(fen, depth, *options):
     directory = os.environ.get("TARVIK_NATIVE_DIR")
     if not directory:
         pytest.skip("TARVIK_NATIVE_DIR is not set: the test command builds tarvik-perft and sets it")
-    return subprocess.run([pathlib.Path(directory) / "tools" / "tarvik-perft", fen, str(depth)],
+    return subprocess.run([pathlib.Path(directory) / "tools" / "tarvik-perft", *options, fen, str(depth)],
                           capture_output=True, text=True, timeout=60)
 
 
@@ -70,3 +70,8 @@ def test_native_perft_fails_rather_than_search_without_end():
     assert "tarvik-perft: perft cannot search deeper than 256 plies" in result.stderr
     # No line of moves goes on from stalemate, so any depth counts nothing.
     assert "Nodes searched: 0" in native_perft("7k/5Q2/6K1/8/8/8/8/8 b - - 0 1", 999).stdout
+
+
+def test_native_perft_refuses_options_it_does_not_know():
+    result = native_perft(PUBLISHED[0][0], 1, "--bulk")
+    assert (result.returncode, result.stdout, result.stderr) == (2, "", "usage: tarvik-perft [--stats] FEN DEPTH\n")

@@ -142,6 +142,14 @@ def test_castling_rights_only_chess960_has_are_not_played(fen):
     assert ("Chess960" in " ".join(game.errors)) == chess960
 
 
+@pytest.mark.parametrize("fen, message", [
+    ("8/8/8/8/8/8/8/8 w - - 0 1", "broken position: White has no king"),
+    ("4k3/8/8/8/8/8/8/4K2R w - - 0 1 7", "fen string has more parts than expected")])
+def test_a_fen_tag_that_cannot_be_played_says_why(fen, message):
+    game = next(read_pgn(f'[FEN "{fen}"]\n\n1. e4 *'.encode()))
+    assert game.moves == [] and len(game.errors) == 1 and message in game.errors[0]
+
+
 def test_headers_only_finds_the_games_a_full_read_finds():
     # Reading headers only passes over most of the movetext unread; where games end
     # must not change.

@@ -99,7 +99,10 @@ def runtime_text(member):
         return doc or None
     if not member.parameters:
         return doc
-    return f"{member.short_name}{member.parameters}\n--\n\n{doc}"
+    # inspect.signature() reads a text signature as ASCII: other characters, which can
+    # only stand in string defaults, are written as escapes.
+    parameters = member.parameters.encode("ascii", "backslashreplace").decode("ascii")
+    return f"{member.short_name}{parameters}\n--\n\n{doc}"
 
 
 def c_literal(text):

@@ -2,14 +2,13 @@
 // line per root move and then the total, in the shape of a UCI engine's
 // "go perft" so the two outputs can be compared line by line.
 //
-//   tarvik-perft [--bulk] [--stats] FEN DEPTH
+//   tarvik-perft [--stats] FEN DEPTH
 //
 // The FEN may be one quoted argument or its fields as separate arguments; the
 // last argument is the depth. The count is the engine's perft, which counts the
-// legal moves at the last ply instead of playing them; --bulk, which asked for
-// that when it was optional, is still accepted. --stats writes the search time, nodes per second,
-// the peak resident memory of the process and the sizes of the records a
-// board's undo stacks hold per applied move to standard error.
+// legal moves at the last ply instead of playing them. --stats writes the search
+// time, nodes per second, the peak resident memory of the process and the sizes
+// of the records a board's undo stacks hold per applied move to standard error.
 #include <sys/resource.h>
 
 #include <chrono>
@@ -52,7 +51,7 @@ long peak_memory_kib() {
 }
 
 int usage() {
-    std::fputs("usage: tarvik-perft [--bulk] [--stats] FEN DEPTH\n", stderr);
+    std::fputs("usage: tarvik-perft [--stats] FEN DEPTH\n", stderr);
     return 2;
 }
 
@@ -75,13 +74,13 @@ int main(int argc, char** argv) {
     std::string_view depth_text;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
-        if (arg == "--bulk") {
-            continue;
-        } else if (arg == "--stats") {
+        if (arg == "--stats") {
             stats = true;
         } else if (arg == "-h" || arg == "--help") {
             usage();
             return 0;
+        } else if (arg.starts_with("--")) {
+            return usage();  // no FEN field starts so
         } else if (i == argc - 1) {
             depth_text = arg;
         } else {

@@ -5,20 +5,6 @@
 #include "pieces.hpp"
 
 namespace tarvik {
-namespace {
-
-// The set a promotion letter puts the new piece into, or nullptr.
-Bitboard Position::*promotion_set(char32_t letter) {
-    switch (letter) {
-        case U'b': return &Position::bishops;
-        case U'n': return &Position::knights;
-        case U'q': return &Position::queens;
-        case U'r': return &Position::rooks;
-        default: return nullptr;
-    }
-}
-
-}  // namespace
 
 bool reset_half_move_clock(const Position& position, Bitboard from_mask, Bitboard to_mask) {
     return (position.pawns & own_pieces(position) & from_mask) || (enemy_pieces(position) & to_mask);
@@ -48,7 +34,7 @@ void make_move(Position& position, const Move& move) {
     }
     const int captured = piece_on(position, to_mask);
     const bool white = position.turn;
-    const bool pawn_moves = PIECE_LETTERS[mover] == 'p';
+    const bool pawn_moves = mover == PAWN;
 
     if (reset_half_move_clock(position, from_mask, to_mask)) {
         position.half_move_clock = 0;
@@ -69,7 +55,7 @@ void make_move(Position& position, const Move& move) {
 
     Bitboard& own = own_pieces(position);
     Bitboard& enemy = enemy_pieces(position);
-    position.*PIECE_SETS[mover] ^= from_mask | to_mask;
+    position.*PIECE_TYPES[mover].set ^= from_mask | to_mask;
     own ^= from_mask | to_mask;
 
     if (promoted) {
@@ -94,8 +80,8 @@ void make_move(Position& position, const Move& move) {
 
     if (captured != NO_PIECE) {
         // A promotion to the captured piece's type already holds the square in that set.
-        if (!(move.promotion && *move.promotion == char32_t(PIECE_LETTERS[captured]))) {
-            position.*PIECE_SETS[captured] ^= to_mask;
+        if (!(move.promotion && *move.promotion == char32_t(PIECE_TYPES[captured].letter))) {
+            position.*PIECE_TYPES[captured].set ^= to_mask;
         }
         enemy ^= to_mask;
     }

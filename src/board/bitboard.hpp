@@ -36,7 +36,6 @@ inline constexpr std::array<std::int8_t, 8> KNIGHT_OFFSETS{17, 15, 10, 6, -6, -1
 inline constexpr std::array<std::int8_t, 8> KING_OFFSETS{9, 8, 7, 1, -1, -7, -8, -9};
 inline constexpr std::array<std::int8_t, 4> BISHOP_DIRECTIONS{9, 7, -7, -9};
 inline constexpr std::array<std::int8_t, 4> ROOK_DIRECTIONS{8, 1, -1, -8};
-inline constexpr std::array<char, 6> PIECE_LETTERS{'p', 'r', 'n', 'b', 'q', 'k'};
 inline constexpr std::array<char, 8> FILE_LETTERS{'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h'};
 
 inline constexpr Bitboard NOT_FILE_A = 0xFEFEFEFEFEFEFEFEull;
@@ -104,6 +103,13 @@ inline constexpr std::array<Bitboard, 64> DIAGONALS = lines_through(BISHOP_RAYS)
 inline constexpr std::array<Bitboard, 64> ORTHOGONALS = lines_through(ROOK_RAYS);
 
 constexpr Square highest_square(Bitboard set) { return Square(63 - std::countl_zero(set)); }
+
+// The set seen from the other side of the board: rank 1 and rank 8 swap places, and so on.
+constexpr Bitboard flip_ranks(Bitboard set) {
+    set = ((set >> 8) & 0x00FF00FF00FF00FFull) | ((set & 0x00FF00FF00FF00FFull) << 8);
+    set = ((set >> 16) & 0x0000FFFF0000FFFFull) | ((set & 0x0000FFFF0000FFFFull) << 16);
+    return (set >> 32) | (set << 32);
+}
 constexpr Square lowest_square(Bitboard set) { return Square(std::countr_zero(set)); }
 
 // The squares a ray from `from` reaches over `occupied`: up to and including the

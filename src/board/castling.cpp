@@ -92,6 +92,14 @@ std::uint8_t castling_wings(const Position& position, const CastlingField& field
     return wings;
 }
 
+std::string wings_text(std::uint8_t wings) {
+    std::string text;
+    for (const char letter : {'K', 'Q', 'k', 'q'}) {
+        if (wings & castling_letter_bit(char32_t(letter))) text += letter;
+    }
+    return text.empty() ? "-" : text;
+}
+
 bool check_castling_rights(const Position& position) {
     const CastlingRights& rights = position.castling_rights;
     return rights.present && (rights.letters & (position.turn ? WHITE_LETTERS : BLACK_LETTERS));

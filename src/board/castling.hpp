@@ -23,6 +23,9 @@ std::optional<std::string> castling_text(const Position& position, const Castlin
 // Positions that differ only in rights no move could ever use are the same here.
 std::uint8_t castling_wings(const Position& position, const CastlingField& field);
 
+// Wings as a castling field names them: K, Q, k and q in that order, "-" for none.
+std::string wings_text(std::uint8_t wings);
+
 // Whether the side to move still holds one of its letters (K or Q for White, k or q
 // for Black).
 bool check_castling_rights(const Position& position);

@@ -1,12 +1,15 @@
 #include "draws.hpp"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <optional>
+#include <vector>
 
 #include "apply.hpp"
 #include "castling.hpp"
 #include "legal.hpp"
+#include "pieces.hpp"
 
 namespace tarvik {
 namespace {
@@ -36,10 +39,9 @@ std::optional<std::uint8_t> capturable_en_passant(const Position& position, cons
 }
 
 RepetitionKey repetition_key(const Position& p, const CastlingField& field) {
-    return {{p.pawns, p.rooks, p.knights, p.bishops, p.queens, p.kings, p.white_pieces, p.black_pieces},
-            p.turn,
-            castling_wings(p, field),
-            capturable_en_passant(p, field)};
+    RepetitionKey key{{}, p.turn, castling_wings(p, field), capturable_en_passant(p, field)};
+    for (std::size_t i = 0; i < POSITION_SETS.size(); ++i) key.sets[i] = p.*POSITION_SETS[i];
+    return key;
 }
 
 // A move no later position can undo: a capture or pawn move, or one after which
@@ -66,7 +68,47 @@ bool has_insufficient_material(const Position& p, bool white) {
     return true;
 }
 
+// The keys of the positions a repetition of the current one may count: the current
+// one, then each one before a move, back to the last irreversible move.
+std::vector<RepetitionKey> repetition_window(const Board& board) {
+    const CastlingField& field = board.castling_field();
+    std::vector<RepetitionKey> keys{repetition_key(board.position, field)};
+    for (std::size_t moves = board.history.size(); moves > 0; --moves) {
+        const Position& before = board.history[moves - 1];
+        const Position& after = moves < board.history.size() ? board.history[moves] : board.position;
+        if (is_irreversible(before, board.move_stack[moves - 1], after, field)) break;
+        keys.push_back(repetition_key(before, field));
+    }
+    return keys;
+}
+
 }  // namespace
+
+bool has_legal_en_passant(const Position& position, const CastlingField& field) {
+    return capturable_en_passant(position, field).has_value();
+}
+
+bool can_claim_threefold_repetition(const Board& board, const MoveList& legal) {
+    const std::vector<RepetitionKey> window = repetition_window(board);
+    if (std::count(window.begin(), window.end(), window.front()) >= 3) return true;
+    for (const Move& move : legal) {
+        Position after = board.position;
+        make_move(after, move);
+        if (std::count(window.begin(), window.end(), repetition_key(after, board.castling_field())) >= 2) return true;
+    }
+    return false;
+}
+
+bool can_claim_fifty_moves(const Position& position, const CastlingField& field, const MoveList& legal) {
+    if (position.half_move_clock >= 100 && !legal.empty()) return true;
+    if (position.half_move_clock != 99) return false;
+    for (const Move& move : legal) {
+        Position after = position;
+        make_move(after, move);
+        if (is_clock_draw(after, field, 100)) return true;
+    }
+    return false;
+}
 
 bool is_repetition(const Board& board, long long count) {
     const CastlingField& field = board.castling_field();

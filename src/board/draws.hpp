@@ -3,6 +3,7 @@
 #pragma once
 
 #include "board.hpp"
+#include "move.hpp"
 
 namespace tarvik {
 
@@ -13,6 +14,19 @@ namespace tarvik {
 // castling wings and en-passant square, counted only while a legal capture there
 // exists, are the same.
 bool is_repetition(const Board& board, long long count);
+
+// Whether the side to move can claim a draw by threefold repetition: the position has
+// occurred three times (as is_repetition counts), or one of the `legal` moves leads
+// to a position that has occurred twice.
+bool can_claim_threefold_repetition(const Board& board, const MoveList& legal);
+
+// Whether the side to move can claim a draw by the fifty-move rule: the rule holds
+// now (is_clock_draw at 100), or, at a clock of 99, one of the `legal` moves makes
+// it hold.
+bool can_claim_fifty_moves(const Position& position, const CastlingField& field, const MoveList& legal);
+
+// Whether the side to move has a legal en-passant capture.
+bool has_legal_en_passant(const Position& position, const CastlingField& field);
 
 // Whether the half-move clock has reached `half_moves` and the side to move has a
 // legal move: a mate on the last move of the count ends the game first.

@@ -86,32 +86,20 @@ void parse_fen(Board& board, const std::vector<std::string_view>& fields) {
     position.full_move_number = read_clock(fields[5]);
 }
 
-}  // namespace
-
-Board board_from_fen(std::string fen) {
-    auto origin = std::make_shared<FenOrigin>();
-    origin->fen = std::move(fen);
-    const std::vector<std::string_view> fields = fen_fields(origin->fen);
-    if (fields[2] != "-") origin->castling_field = read_castling_field(fields[2]);
+Board board_with_origin(Position position, std::string_view castling, std::shared_ptr<FenOrigin> origin) {
+    position.castling_rights = {};
+    if (castling != "-") {
+        origin->castling_field = read_castling_field(castling);
+        position.castling_rights = {true, origin->castling_field.letters};
+    }
     Board board;
+    board.position = position;
     board.origin = std::move(origin);
-    parse_fen(board, fields);
     return board;
 }
 
-void set_board(Board& board) {
-    // The parse ORs pieces in and leaves "-" fields alone, so start from an empty
-    // position; otherwise pieces that have moved would stand on both squares.
-    Position& position = board.position;
-    position.pawns = position.rooks = position.knights = position.bishops = position.queens = position.kings = 0;
-    position.white_pieces = position.black_pieces = 0;
-    position.castling_rights = {};
-    position.en_passant.reset();
-    parse_fen(board, fen_fields(board.fen()));
-}
-
-std::string to_fen(const Board& board) {
-    const Position& position = board.position;
+// The placement field of the position: each square as the text form shows it.
+std::string placement_text(const Position& position) {
     const std::array<char, 64> symbols = square_symbols(position);
     std::string fen;
     for (int rank = 7; rank >= 0; --rank) {
@@ -128,6 +116,49 @@ std::string to_fen(const Board& board) {
         if (empty) fen += char('0' + empty);
         if (rank) fen += '/';
     }
+    return fen;
+}
+
+}  // namespace
+
+Board board_from_fen(std::string fen) {
+    auto origin = std::make_shared<FenOrigin>();
+    origin->fen = std::move(fen);
+    const std::vector<std::string_view> fields = fen_fields(origin->fen);
+    if (fields[2] != "-") origin->castling_field = read_castling_field(fields[2]);
+    Board board;
+    board.origin = std::move(origin);
+    parse_fen(board, fields);
+    return board;
+}
+
+Board board_from_position(Position position, std::string_view castling, std::string fen) {
+    auto origin = std::make_shared<FenOrigin>();
+    origin->fen = std::move(fen);
+    return board_with_origin(position, castling, std::move(origin));
+}
+
+Board board_from_position(Position position, std::string_view castling) {
+    auto origin = std::make_shared<FenOrigin>();
+    Board board = board_with_origin(position, castling, origin);
+    origin->fen = to_fen(board);
+    return board;
+}
+
+void set_board(Board& board) {
+    // The parse ORs pieces in and leaves "-" fields alone, so start from an empty
+    // position; otherwise pieces that have moved would stand on both squares.
+    Position& position = board.position;
+    position.pawns = position.rooks = position.knights = position.bishops = position.queens = position.kings = 0;
+    position.white_pieces = position.black_pieces = 0;
+    position.castling_rights = {};
+    position.en_passant.reset();
+    parse_fen(board, fen_fields(board.fen()));
+}
+
+std::string to_fen(const Board& board) {
+    const Position& position = board.position;
+    std::string fen = placement_text(position);
     fen += position.turn ? " w " : " b ";
     const std::optional<std::string> castling = castling_text(position, board.castling_field());
     fen += castling && !castling->empty() ? *castling : "-";

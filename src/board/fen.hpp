@@ -15,6 +15,12 @@ inline constexpr std::string_view DEFAULT_FEN = "rnbqkbnr/pppppppp/8/8/8/8/PPPPP
 // A board in the position of `fen`, with empty stacks.
 Board board_from_fen(std::string fen);
 
+// A board in `position`, its castling rights those of the FEN castling field
+// `castling` (any text; "-" for none), with empty stacks; its FEN text is `fen`,
+// which the caller has written for the position, or else to_fen's.
+Board board_from_position(Position position, std::string_view castling, std::string fen);
+Board board_from_position(Position position, std::string_view castling);
+
 // Puts the board back in the position of its own FEN; the stacks stay as they are.
 void set_board(Board& board);
 

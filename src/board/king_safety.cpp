@@ -2,17 +2,17 @@
 
 #include "apply.hpp"
 #include "attacks.hpp"
+#include "pieces.hpp"
 #include "sliders.hpp"
 
 namespace tarvik {
 namespace {
 
 bool is_orderly(const Position& p) {
-    const Bitboard sets[] = {p.pawns, p.rooks, p.knights, p.bishops, p.queens, p.kings};
     Bitboard seen = 0;
-    for (const Bitboard set : sets) {
-        if (seen & set) return false;
-        seen |= set;
+    for (const PieceType& type : PIECE_TYPES) {
+        if (seen & p.*type.set) return false;
+        seen |= p.*type.set;
     }
     const auto single = [](Bitboard set) { return set && !(set & (set - 1)); };
     return !(p.white_pieces & p.black_pieces) && seen == occupied(p) && single(p.kings & p.white_pieces) &&

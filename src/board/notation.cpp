@@ -5,6 +5,7 @@
 
 #include "apply.hpp"
 #include "attacks.hpp"
+#include "broken.hpp"
 #include "castling.hpp"
 #include "failure.hpp"
 #include "fen.hpp"
@@ -50,18 +51,26 @@ std::string origin_hint(const Position& position, const MoveList& legal, const M
     return hint;
 }
 
-std::string san_without_suffix(const Position& position, const MoveList& legal, const Move& move) {
+enum class Form { standard, long_form };
+
+std::string san_without_suffix(const Position& position, const MoveList& legal, const Move& move, Form form) {
     if (castles(position, move)) return move.to_square > move.from_square ? "O-O" : "O-O-O";
     const char letter = mover_letter(position, move);
     const bool capture = captures(position, move);
     std::string text;
-    if (letter != 'p') {
-        text += upper(char32_t(letter));
+    if (letter != 'p') text += upper(char32_t(letter));
+    if (form == Form::long_form) {
+        text += square_name(move.from_square);
+    } else if (letter != 'p') {
         text += origin_hint(position, legal, move);
     } else if (capture) {
         text += FILE_LETTERS[FILE_OF[move.from_square]];
     }
-    if (capture) text += 'x';
+    if (capture) {
+        text += 'x';
+    } else if (form == Form::long_form) {
+        text += '-';
+    }
     text += square_name(move.to_square);
     if (move.promotion) {
         text += '=';
@@ -83,6 +92,14 @@ const char* check_suffix(const Board& board, const Move& move) {
         // the move lacks a king the rules can find): the move is written without a mark.
         return "";
     }
+}
+
+// The notation of a legal move in either form, with its check mark.
+std::string algebraic(const Board& board, const Move& move, Form form) {
+    MoveList legal;
+    legal_moves(board.position, board.castling_field(), legal);
+    if (std::find(legal.begin(), legal.end(), move) == legal.end()) reject_text(board, "illegal move", uci(move));
+    return san_without_suffix(board.position, legal, move, form) + check_suffix(board, move);
 }
 
 bool strip_suffix(std::string_view& text, std::string_view suffix) {
@@ -116,11 +133,28 @@ Move legal_move_from_uci(const Board& board, std::string_view text) {
     return *move;
 }
 
-std::string san(const Board& board, const Move& move) {
-    MoveList legal;
-    legal_moves(board.position, board.castling_field(), legal);
-    if (std::find(legal.begin(), legal.end(), move) == legal.end()) reject_text(board, "illegal move", uci(move));
-    return san_without_suffix(board.position, legal, move) + check_suffix(board, move);
+std::string san(const Board& board, const Move& move) { return algebraic(board, move, Form::standard); }
+
+std::string lan(const Board& board, const Move& move) {
+    return rejecting_broken(board.position, [&] { return algebraic(board, move, Form::long_form); });
+}
+
+std::string variation_san(const Board& board, std::span<const Move> moves) {
+    Board line{board.position, board.origin, {}, {}};
+    std::string text;
+    for (const Move& move : moves) {
+        const Position& position = line.position;
+        const std::string written = rejecting_broken(position, [&] { return san(line, move); });
+        if (!text.empty()) text += ' ';
+        if (position.turn) {
+            text += std::to_string(position.full_move_number) + ". ";
+        } else if (text.empty()) {
+            text += std::to_string(position.full_move_number) + "...";
+        }
+        text += written;
+        make_move(line.position, move);
+    }
+    return text;
 }
 
 Move legal_move_from_san(const Board& board, std::string_view text) {

@@ -3,6 +3,7 @@
 // position's FEN, and the board is never changed.
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,17 @@ Move legal_move_from_uci(const Board& board, std::string_view text);
 // (after the origin file for pawns), the target, "=Q" and the like for
 // promotions; "O-O" and "O-O-O" for castling.
 std::string san(const Board& board, const Move& move);
+
+// The long algebraic notation of a legal move: as san() writes it, but with the
+// origin square always written after the piece letter (none for pawns) and "-"
+// between the squares of a move that takes nothing: "Ng1-f3", "e4xd5", "O-O".
+std::string lan(const Board& board, const Move& move);
+
+// The SAN of a line of legal moves played one after the other from the board's
+// position, numbered by the full-move number: "1. e4 e5 2. Nf3", or "7...Nf6 8. d4"
+// for a line that starts with Black. The board is not changed. A move that is not
+// legal where it stands is rejected as san() rejects it, naming that position.
+std::string variation_san(const Board& board, std::span<const Move> moves);
 
 // The legal move that SAN text names. Besides what san() writes it accepts text
 // without check marks, "0-0" and "0-0-0", promotions without "=", origins given

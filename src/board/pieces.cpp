@@ -9,15 +9,12 @@ namespace {
 // Shared by the const and the mutable lookup.
 template <class P>
 auto find_piece_set(P& position, char32_t letter) -> decltype(&position.pawns) {
-    switch (letter) {
-        case 'P': case 'p': return &position.pawns;
-        case 'R': case 'r': return &position.rooks;
-        case 'N': case 'n': return &position.knights;
-        case 'B': case 'b': return &position.bishops;
-        case 'Q': case 'q': return &position.queens;
-        case 'K': case 'k': return &position.kings;
-        default: return nullptr;
+    for (const PieceType& type : PIECE_TYPES) {
+        if (letter == char32_t(type.letter) || letter == char32_t(white_letter(type.letter))) {
+            return &(position.*type.set);
+        }
     }
+    return nullptr;
 }
 
 Bitboard& checked_piece_set(Position& position, char32_t letter) {

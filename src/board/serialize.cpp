@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "failure.hpp"
+#include "pieces.hpp"
 
 namespace tarvik {
 namespace {
@@ -45,10 +46,7 @@ public:
         at_ += size;
     }
     void position(const Position& p) {
-        for (const Bitboard set : {p.pawns, p.rooks, p.knights, p.bishops, p.queens, p.kings, p.white_pieces,
-                                   p.black_pieces}) {
-            word(set, 8);
-        }
+        for (const Bitboard Position::*set : POSITION_SETS) word(p.*set, 8);
         word(p.half_move_clock, 4);
         word(p.full_move_number, 4);
         word(p.en_passant.has_value(), 1);
@@ -88,10 +86,7 @@ public:
     }
     Position position() {
         Position p;
-        for (Bitboard* set : {&p.pawns, &p.rooks, &p.knights, &p.bishops, &p.queens, &p.kings, &p.white_pieces,
-                              &p.black_pieces}) {
-            *set = word(8);
-        }
+        for (Bitboard Position::*set : POSITION_SETS) p.*set = word(8);
         p.half_move_clock = std::uint32_t(word(4));
         p.full_move_number = std::uint32_t(word(4));
         const bool en_passant = flag();

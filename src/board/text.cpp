@@ -14,6 +14,11 @@ std::u32string decode_utf8(std::string_view text) {
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
         const auto lead = static_cast<unsigned char>(text[i]);
+        if (lead < 0x80) {  // most text is ASCII
+            out.push_back(lead);
+            ++i;
+            continue;
+        }
         std::size_t length = 0;
         char32_t code = 0;
         char32_t smallest = 0;

@@ -16,4 +16,10 @@ std::string to_utf8(char32_t c);
 bool is_uppercase(char32_t c);
 bool is_lowercase(char32_t c);
 
+// White space as Python's str.split() knows it.
+bool is_white_space(char32_t c);
+
+// The value 0..9 of a decimal digit of any script (what int() reads), or -1.
+int decimal_value(char32_t c);
+
 }  // namespace tarvik

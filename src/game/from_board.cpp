@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "board/apply.hpp"
-#include "board/draws.hpp"
+#include "board/outcome.hpp"
 #include "board/failure.hpp"
 #include "board/fen.hpp"
 #include "board/legal.hpp"
@@ -22,20 +22,14 @@ bool is_tag_name(std::string_view name) {
            });
 }
 
-// "1-0", "0-1" or "1/2-1/2" when the game has ended by the rules (no claim needed), else "*".
-std::string board_result(const Board& board) {
-    const Position& position = board.position;
-    const CastlingField& field = board.castling_field();
+// The result by the rules, no claim needed; "*" also for a broken position the
+// rules cannot judge: the game goes on, as far as anyone can tell.
+const char* board_result(const Board& board) {
     try {
-        if (is_checkmate(position, field)) return position.turn ? "0-1" : "1-0";
-        if (is_stalemate(position, field) || is_insufficient_material(position) ||
-            is_clock_draw(position, field, 150) || is_repetition(board, 5)) {
-            return "1/2-1/2";
-        }
-    } catch (const InternalFailure&) {
-        // A broken position the rules cannot judge: the game goes on, as far as anyone can tell.
+        return result_text(outcome(board, false));
+    } catch (const RejectedInput&) {
+        return "*";
     }
-    return "*";
 }
 
 void add_tag(GameRecord& game, std::string_view name, std::string_view value) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "board/apply.hpp"
+#include "board/broken.hpp"
 #include "board/failure.hpp"
 #include "board/fen.hpp"
 #include "board/king_safety.hpp"
@@ -360,7 +361,8 @@ void TreeBuilder::move(std::string_view token, MoveToken kind, const SanRequest&
         const CastlingField& field = game_.start.castling_field();
         resolution = in_play_ ? resolve_san_in_play(position, field, request) : resolve_san(position, field, request);
     } catch (const InternalFailure& failure) {
-        return end_line(joined({"cannot play ", where(token), ": ", failure.message()}));
+        return end_line(joined({"cannot play ", where(token), ": ",
+                                 broken_position_message(positions_[parent], failure.message())}));
     }
     if (resolution.verdict == SanVerdict::illegal) return end_line(joined({"illegal san: ", where(token)}));
     if (resolution.verdict == SanVerdict::ambiguous) return end_line(joined({"ambiguous san: ", where(token)}));

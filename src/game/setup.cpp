@@ -5,6 +5,7 @@
 
 #include "board/failure.hpp"
 #include "board/fen.hpp"
+#include "board/strict_fen.hpp"
 #include "text.hpp"
 
 namespace tarvik::game {
@@ -24,27 +25,6 @@ bool names_standard_chess(std::string_view variant) {
         if (same) return true;
     }
     return false;
-}
-
-// FEN text from a tag: strict, as python-chess reads it.
-Board board_from_tag(std::string_view fen) {
-    std::string fields[6] = {"", "w", "-", "-", "0", "1"};
-    std::size_t count = 0;
-    for (std::size_t at = 0; at < fen.size();) {
-        while (at < fen.size() && fen[at] == ' ') ++at;
-        if (at == fen.size()) break;
-        const std::size_t end = std::min(fen.find(' ', at), fen.size());
-        if (count == 6) reject("fen string has more parts than expected");
-        fields[count++] = fen.substr(at, end - at);
-        at = end;
-    }
-    if (count == 0) reject("empty fen");
-    try {
-        return board_from_fen(fields[0] + ' ' + fields[1] + ' ' + fields[2] + ' ' + fields[3] + ' ' + fields[4] +
-                              ' ' + fields[5]);
-    } catch (const InternalFailure& failure) {
-        reject(failure.message());
-    }
 }
 
 Bitboard rank_of_side(bool white) { return white ? 0xFFull : 0xFF00000000000000ull; }
@@ -128,7 +108,7 @@ bool set_up_start(GameRecord& game, const GameText& text) {
     const Tag* fen = find_tag(game.tags, "FEN", view);
     if (!fen) return true;
     try {
-        game.start = board_from_tag(view(fen->value));
+        game.start = board_from_strict_fen(view(fen->value));
         if (has_chess960_castling(game.start.position, castling_field_of(view(fen->value)))) {
             reject("its castling rights are those of Chess960, which is not supported");
         }

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "board/text.hpp"
+
 namespace tarvik::game {
 namespace {
 
@@ -63,18 +65,15 @@ bool needs_cleaning(std::string_view text) {
 }
 
 std::size_t space_length(std::string_view text, std::size_t at) {
-    const unsigned char c = byte_at(text, at);
     if (at >= text.size()) return 0;
-    if ((c >= 0x09 && c <= 0x0D) || (c >= 0x1C && c <= 0x20)) return 1;
-    if (c < 0x80) return 0;
-    const unsigned char b1 = byte_at(text, at + 1), b2 = byte_at(text, at + 2);
-    if (c == 0xC2 && (b1 == 0x85 || b1 == 0xA0)) return 2;  // NEL, NO-BREAK SPACE
-    if (at + 2 >= text.size()) return 0;
-    if (c == 0xE1 && b1 == 0x9A && b2 == 0x80) return 3;  // OGHAM SPACE MARK
-    if (c == 0xE2 && b1 == 0x80 && (b2 <= 0x8A || b2 == 0xA8 || b2 == 0xA9 || b2 == 0xAF)) return 3;
-    if (c == 0xE2 && b1 == 0x81 && b2 == 0x9F) return 3;  // MEDIUM MATHEMATICAL SPACE
-    if (c == 0xE3 && b1 == 0x80 && b2 == 0x80) return 3;  // IDEOGRAPHIC SPACE
-    return 0;
+    const unsigned char c = byte_at(text, at);
+    if (c < 0x80) return (c >= 0x09 && c <= 0x0D) || (c >= 0x1C && c <= 0x20);
+    std::size_t valid;
+    const std::size_t length = sequence_length(text, at, valid);
+    if (length == 0) return 0;
+    char32_t code = c & (0xFF >> (length + 1));
+    for (std::size_t k = 1; k < length; ++k) code = code << 6 | (byte_at(text, at + k) & 0x3F);
+    return is_white_space(code) ? length : 0;
 }
 
 bool all_space(std::string_view text) {

@@ -32,8 +32,15 @@ PyObject* board_call(PyObject* self, Body&& body) {
 }
 
 // The tables, each without a closing sentinel.
-std::span<const PyMethodDef> core_board_methods();      // board_type.cpp
-std::span<const PyMethodDef> everyday_board_methods();  // board_everyday.cpp
-std::span<const PyMethodDef> picture_board_methods();   // board_pictures.cpp
+std::span<const PyMethodDef> core_board_methods();        // board_type.cpp
+std::span<const PyMethodDef> everyday_board_methods();    // board_everyday.cpp
+std::span<const PyMethodDef> picture_board_methods();     // board_pictures.cpp
+std::span<const PyMethodDef> query_board_methods();       // board_queries.cpp
+std::span<const PyMethodDef> outcome_board_methods();     // board_outcome.cpp
+std::span<const PyMethodDef> move_kind_board_methods();   // board_move_kinds.cpp
+std::span<const PyMethodDef> editing_board_methods();     // board_editing.cpp
+
+// The attributes beyond turn (board_type.cpp), also without a sentinel.
+std::span<const PyGetSetDef> game_board_attributes();     // board_queries.cpp
 
 }  // namespace tarvik::module

@@ -66,7 +66,7 @@ using ArrowsParam = Param<Arrows, to_arrows>;
 
 PyObject* unicode_method(PyObject* self, Arguments args, Py_ssize_t nargs, PyObject* kwnames) {
     static constexpr const char* parameters[] = {"invert_color", "borders", "empty_square", "orientation"};
-    static constexpr Signature signature{"Board.unicode", parameters, 0, 0};
+    static constexpr Signature signature{"Board.unicode", parameters, 0, 4};
     return board_call<Access::shared, BoolParam, BoolParam, EmptySquareParam, TrueParam>(
         self, signature, args, nargs, kwnames,
         [](tarvik::Board& board, bool invert_color, bool borders, const std::string& empty_square, bool orientation) {
@@ -76,7 +76,7 @@ PyObject* unicode_method(PyObject* self, Arguments args, Py_ssize_t nargs, PyObj
 
 PyObject* svg_method(PyObject* self, Arguments args, Py_ssize_t nargs, PyObject* kwnames) {
     static constexpr const char* parameters[] = {"size", "flipped", "lastmove", "check", "arrows", "coordinates"};
-    static constexpr Signature signature{"Board.svg", parameters, 0, 0};
+    static constexpr Signature signature{"Board.svg", parameters, 0, 6};
     return board_call<Access::shared, SizeParam, BoolParam, OptionalMoveParam, OptionalSquareParam, ArrowsParam,
                       TrueParam>(
         self, signature, args, nargs, kwnames,

@@ -191,7 +191,9 @@ const PyMethodDef methods[] = {
 PyMethodDef* method_table() {
     static std::vector<PyMethodDef> table = [] {
         std::vector<PyMethodDef> all;
-        for (const std::span<const PyMethodDef> part : {core_board_methods(), everyday_board_methods(), picture_board_methods()}) {
+        for (const std::span<const PyMethodDef> part :
+             {core_board_methods(), everyday_board_methods(), picture_board_methods(), query_board_methods(),
+              outcome_board_methods(), move_kind_board_methods(), editing_board_methods()}) {
             all.insert(all.end(), part.begin(), part.end());
         }
         all.push_back({nullptr, nullptr, 0, nullptr});
@@ -200,10 +202,17 @@ PyMethodDef* method_table() {
     return table.data();
 }
 
-PyGetSetDef attributes[] = {
-    {"turn", get_turn, set_turn, doc("Board.turn"), nullptr},
-    {nullptr, nullptr, nullptr, nullptr, nullptr},
-};
+// turn, the other files' attributes, then the closing sentinel; built once as the methods are.
+PyGetSetDef* attribute_table() {
+    static std::vector<PyGetSetDef> table = [] {
+        std::vector<PyGetSetDef> all{{"turn", get_turn, set_turn, doc("Board.turn"), nullptr}};
+        const std::span<const PyGetSetDef> more = game_board_attributes();
+        all.insert(all.end(), more.begin(), more.end());
+        all.push_back({nullptr, nullptr, nullptr, nullptr, nullptr});
+        return all;
+    }();
+    return table.data();
+}
 
 PyType_Slot slots[] = {
     {Py_tp_doc, const_cast<char*>(doc("Board"))},
@@ -212,7 +221,7 @@ PyType_Slot slots[] = {
     {Py_tp_str, reinterpret_cast<void*>(text_form)},
     {Py_tp_repr, reinterpret_cast<void*>(text_form)},
     {Py_tp_methods, nullptr},  // method_table(), filled in before the type is made
-    {Py_tp_getset, attributes},
+    {Py_tp_getset, nullptr},   // attribute_table(), likewise
     {0, nullptr},
 };
 
@@ -226,6 +235,7 @@ PyTypeObject* board_type() {
     if (the_board_type != nullptr) return the_board_type;
     for (PyType_Slot& slot : slots) {
         if (slot.slot == Py_tp_methods) slot.pfunc = method_table();
+        if (slot.slot == Py_tp_getset) slot.pfunc = attribute_table();
     }
     if ((the_board_type = create_type(type_spec)) != nullptr) {
         the_board_type->tp_vectorcall = board_vectorcall;

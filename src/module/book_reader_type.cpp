@@ -74,8 +74,7 @@ using BookQueryParam = Param<BookQuery, to_book_query>;
 using ExcludedMovesParam = Param<std::vector<Move>, to_moves>;
 using MinimumWeightParam = Defaulted<CountParam, 1LL>;
 
-// Every probe: the board or key, then keywords only.
-constexpr std::size_t BOARD_ONLY = 1;
+// Every probe takes the board or key by position, the rest by keyword only.
 
 std::vector<BookEntry> probe(const OpenedBook& opened, const BookQuery& query, long long minimum_weight,
                              std::vector<Move> excluded) {
@@ -211,7 +210,7 @@ PyObject* reader_call(PyObject* self, Body&& body) {
 
 PyObject* find_all_method(PyObject* self, Arguments args, Py_ssize_t nargs, PyObject* kwnames) {
     static constexpr const char* parameters[] = {"board", "minimum_weight", "exclude_moves"};
-    static constexpr Signature signature{"BookReader.find_all", parameters, 1, BOARD_ONLY};
+    static constexpr Signature signature{"BookReader.find_all", parameters, 1, 2};
     return reader_call<Access::shared, BookQueryParam, MinimumWeightParam, ExcludedMovesParam>(
         self, signature, args, nargs, kwnames,
         [](const OpenedBook& opened, const BookQuery& query, long long minimum_weight, std::vector<Move> excluded) {
@@ -221,7 +220,7 @@ PyObject* find_all_method(PyObject* self, Arguments args, Py_ssize_t nargs, PyOb
 
 PyObject* find_method(PyObject* self, Arguments args, Py_ssize_t nargs, PyObject* kwnames) {
     static constexpr const char* parameters[] = {"board", "minimum_weight", "exclude_moves"};
-    static constexpr Signature signature{"BookReader.find", parameters, 1, BOARD_ONLY};
+    static constexpr Signature signature{"BookReader.find", parameters, 1, 2};
     return reader_call<Access::shared, BookQueryParam, MinimumWeightParam, ExcludedMovesParam>(
         self, signature, args, nargs, kwnames,
         [](const OpenedBook& opened, const BookQuery& query, long long minimum_weight, std::vector<Move> excluded) {
@@ -242,7 +241,7 @@ PyObject* get_method(PyObject* self, Arguments args, Py_ssize_t nargs, PyObject*
 
 PyObject* choice_method(PyObject* self, Arguments args, Py_ssize_t nargs, PyObject* kwnames) {
     static constexpr const char* parameters[] = {"board", "minimum_weight", "exclude_moves", "random"};
-    static constexpr Signature signature{"BookReader.choice", parameters, 1, BOARD_ONLY};
+    static constexpr Signature signature{"BookReader.choice", parameters, 1, 3};
     return reader_call<Access::shared, BookQueryParam, MinimumWeightParam, ExcludedMovesParam, AnyParam>(
         self, signature, args, nargs, kwnames,
         [](const OpenedBook& opened, const BookQuery& query, long long minimum_weight, std::vector<Move> excluded,
@@ -253,7 +252,7 @@ PyObject* choice_method(PyObject* self, Arguments args, Py_ssize_t nargs, PyObje
 
 PyObject* weighted_choice_method(PyObject* self, Arguments args, Py_ssize_t nargs, PyObject* kwnames) {
     static constexpr const char* parameters[] = {"board", "exclude_moves", "random"};
-    static constexpr Signature signature{"BookReader.weighted_choice", parameters, 1, BOARD_ONLY};
+    static constexpr Signature signature{"BookReader.weighted_choice", parameters, 1, 2};
     return reader_call<Access::shared, BookQueryParam, ExcludedMovesParam, AnyParam>(
         self, signature, args, nargs, kwnames,
         [](const OpenedBook& opened, const BookQuery& query, std::vector<Move> excluded, PyObject* random) {

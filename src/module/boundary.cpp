@@ -103,7 +103,7 @@ std::string quoted_list(const std::vector<const char*>& names) {
 }
 
 void too_many_positional(const Signature& signature, Py_ssize_t given) {
-    const std::size_t count = std::min(signature.positional, signature.parameters.size());
+    const std::size_t count = signature.positional();
     const char* verb = given == 1 ? "was" : "were";
     if (signature.required == count) {
         PyErr_Format(PyExc_TypeError, "%s() takes %zu positional arguments but %zd %s given",
@@ -120,12 +120,12 @@ bool bind_arguments(const Signature& signature, PyObject* const* args, Py_ssize_
                     PyObject** bound) {
     const std::size_t count = signature.parameters.size();
     const auto given = static_cast<std::size_t>(nargs);
-    if (kwnames == nullptr && given >= signature.required && given <= std::min(signature.positional, count)) {
+    if (kwnames == nullptr && given >= signature.required && given <= signature.positional()) {
         // The usual call, every argument by position: nothing can be wrong with it.
         std::fill(std::copy_n(args, given, bound), bound + count, nullptr);
         return true;
     }
-    if (given > std::min(signature.positional, count)) {
+    if (given > signature.positional()) {
         too_many_positional(signature, nargs);
         return false;
     }
@@ -242,6 +242,7 @@ void out_of_range() { PyErr_SetString(PyExc_OverflowError, "out of range integra
 // interpreter's own errors.
 template <class Read>
 bool read_index(PyObject* value, Read&& read) {
+    if (PyLong_CheckExact(value)) return read(value);  // an int is its own index
     PyObject* index = PyNumber_Index(value);
     if (index == nullptr) return false;
     const bool ok = read(index);
@@ -279,6 +280,20 @@ bool to_square8(PyObject* value, std::uint8_t& out) {
         if (v == -1 && PyErr_Occurred()) return false;
         if (v < 0 || v > 255) {
             out_of_range();
+            return false;
+        }
+        out = static_cast<std::uint8_t>(v);
+        return true;
+    });
+}
+
+bool to_square(PyObject* value, std::uint8_t& out) {
+    return read_index(value, [&](PyObject* index) {
+        int overflow = 0;
+        const long long v = PyLong_AsLongLongAndOverflow(index, &overflow);
+        if (v == -1 && !overflow && PyErr_Occurred()) return false;
+        if (overflow || v < 0 || v > 63) {
+            PyErr_Format(PyExc_ValueError, "square %R is off the board: squares are 0 to 63", index);
             return false;
         }
         out = static_cast<std::uint8_t>(v);
@@ -342,6 +357,13 @@ bool to_bool(PyObject* value, bool& out) {
     return true;
 }
 
+bool to_truth(PyObject* value, bool& out) {
+    const int truth = PyObject_IsTrue(value);
+    if (truth < 0) return false;
+    out = truth == 1;
+    return true;
+}
+
 // ---------------------------------------------------------------------------
 // Results
 
@@ -350,6 +372,7 @@ PyObject* to_python(bool value) { return PyBool_FromLong(value); }
 PyObject* to_python(std::uint64_t value) { return PyLong_FromUnsignedLongLong(value); }
 PyObject* to_python(std::int64_t value) { return PyLong_FromLongLong(value); }
 PyObject* to_python(double value) { return PyFloat_FromDouble(value); }
+PyObject* to_python(char letter) { return PyUnicode_FromOrdinal(static_cast<unsigned char>(letter)); }
 PyObject* to_python(const std::string& text) {
     return PyUnicode_DecodeUTF8(text.data(), static_cast<Py_ssize_t>(text.size()), "replace");
 }

@@ -138,7 +138,9 @@ struct Signature {
     const char* qualified_name;  // "{class}.{method}", as binding errors name it
     std::span<const char* const> parameters;
     std::size_t required;  // the leading parameters without a default
-    std::size_t positional = SIZE_MAX;  // the leading parameters that may be given by position; the rest by keyword only
+    std::size_t keyword_only = 0;  // the trailing parameters that can only be given by keyword
+
+    std::size_t positional() const { return parameters.size() - keyword_only; }
 };
 
 // Fills bound[i] with a borrowed reference to parameter i, or nullptr when it was
@@ -155,7 +157,9 @@ bool to_optional_char(PyObject* value, std::optional<char32_t>& out);  // None: 
 bool to_bitboard(PyObject* value, std::uint64_t& out);
 bool to_square32(PyObject* value, std::uint32_t& out);
 bool to_square8(PyObject* value, std::uint8_t& out);
+bool to_square(PyObject* value, std::uint8_t& out);  // 0..63; other integers raise ValueError
 bool to_bool(PyObject* value, bool& out);
+bool to_truth(PyObject* value, bool& out);  // any object, by its truth value
 
 bool to_bytes(PyObject* value, std::string& out);
 bool to_depth(PyObject* value, std::uint32_t& out);  // a non-negative int below 2**32
@@ -188,6 +192,9 @@ using OptionalCharParam = Param<std::optional<char32_t>, to_optional_char>;
 using BitboardParam = Param<std::uint64_t, to_bitboard>;
 using Square32Param = Param<std::uint32_t, to_square32>;
 using Square8Param = Param<std::uint8_t, to_square8>;
+using SquareParam = Param<std::uint8_t, to_square>;
+using ColorParam = Param<bool, to_bool>;
+using TruthParam = Param<bool, to_truth>;
 
 // After a failed conversion of the argument `name`: a TypeError is raised again
 // as "argument '{name}': {message}", caused by the original; other errors stay.
@@ -217,11 +224,15 @@ PyObject* to_python(bool value);
 PyObject* to_python(std::uint64_t value);
 PyObject* to_python(std::int64_t value);
 PyObject* to_python(double value);
+PyObject* to_python(char letter);  // a one-character str
 PyObject* to_python(const std::string& text);
 PyObject* to_python(const Move& move);  // a new Move object
 PyObject* to_python(tarvik::Board&& board);  // a new Board object owning the board
 PyObject* to_python(game::GameRecord&& record);  // a new Game object owning the record
-PyObject* to_python(const MoveList& moves);  // a new list of new Move objects
+PyObject* to_python(std::span<const Move> moves);  // a new list of new Move objects
+inline PyObject* to_python(const MoveList& moves) {
+    return to_python(std::span<const Move>(moves.begin(), moves.size()));
+}
 
 // None for an absent value.
 template <class T>
@@ -339,7 +350,7 @@ template <class Record, class Read>
 PyObject* get_computed(PyObject* self, Read&& read) {
     std::optional<std::invoke_result_t<Read, const Record&>> value;
     if (!read_record<Record>(self, [&](const Record& record) { value.emplace(read(record)); })) return nullptr;
-    return to_python(*value);
+    return to_python(std::move(*value));
 }
 
 template <class Record, class P, class Write>

@@ -178,7 +178,7 @@ using FlagParam = Defaulted<Param<bool, to_bool>, true>;
 
 PyObject* export_method(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     static constexpr const char* parameters[] = {"columns", "headers", "comments", "variations"};
-    static constexpr Signature signature{"Game.export", parameters, 0, 0};
+    static constexpr Signature signature{"Game.export", parameters, 0, 4};
     return call_method<GameData, Access::shared, ColumnsParam, FlagParam, FlagParam, FlagParam>(
         self, signature, args, nargs, kwnames,
         [](GameData& data, std::optional<std::size_t> columns, bool headers, bool comments, bool variations) {

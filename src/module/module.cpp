@@ -1,7 +1,7 @@
 // Module initialisation: the owning interpreter, the cached module object, and
-// the names the module exports, in the order of __all__. All of it lives as long
-// as the runtime that imported the module, which a program embedding Python may
-// finalize and start again.
+// the names the module exports, in the order of __all__, then the names beside
+// them. All of it lives as long as the runtime that imported the module, which a
+// program embedding Python may finalize and start again.
 #include <unistd.h>
 
 #include <atomic>
@@ -80,6 +80,7 @@ void forget_runtime() {
     forget_pgn_reader_type();
     forget_book_reader_type();
     forget_book_entry_type();
+    forget_outcome_types();
     forget_panic_type();
     owning_interpreter.store(-1);
 }
@@ -127,7 +128,9 @@ PyObject* create_module() {
                         add_name(module, "PgnReader", type_object(pgn_reader_type())) &&
                         add_function(module, open_book_def, false) &&
                         add_name(module, "BookReader", type_object(book_reader_type())) &&
-                        add_name(module, "BookEntry", type_object(book_entry_type()));
+                        add_name(module, "BookEntry", type_object(book_entry_type())) &&
+                        add_name(module, "Outcome", type_object(outcome_type())) &&
+                        add_name(module, "Termination", type_object(termination_type()));
     if (!filled) {
         Py_DECREF(module);
         return nullptr;

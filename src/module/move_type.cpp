@@ -160,6 +160,20 @@ void forget_move_type() {
 
 bool to_move(PyObject* value, Move& out) { return copy_record(value, move_type(), "Move", out); }
 
+bool to_moves(PyObject* value, std::vector<Move>& out) {
+    PyObject* iterator = PyObject_GetIter(value);
+    if (iterator == nullptr) return false;
+    bool ok = true;
+    PyObject* item;
+    while (ok && (item = PyIter_Next(iterator)) != nullptr) {
+        Move move;
+        ok = to_move(item, move) && run_engine([&] { out.push_back(move); });
+        Py_DECREF(item);
+    }
+    Py_DECREF(iterator);
+    return ok && !PyErr_Occurred();
+}
+
 PyObject* to_python(const Move& move) {
     PyTypeObject* type = move_type();
     if (type == nullptr) return nullptr;
@@ -168,7 +182,7 @@ PyObject* to_python(const Move& move) {
     return emplace_record(self, Move(move));
 }
 
-PyObject* to_python(const MoveList& moves) {
+PyObject* to_python(std::span<const Move> moves) {
     PyObject* list = PyList_New(static_cast<Py_ssize_t>(moves.size()));
     if (list == nullptr) return nullptr;
     for (std::size_t i = 0; i < moves.size(); ++i) {

@@ -233,7 +233,7 @@ bool open_source(ReaderData& data, PyObject* source) {
 
 PyObject* read_pgn(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     static constexpr const char* parameters[] = {"source", "start", "stop", "headers_only"};
-    static constexpr Signature signature{"read_pgn", parameters, 1, 1};
+    static constexpr Signature signature{"read_pgn", parameters, 1, 3};
     PyObject* bound[4] = {};
     if (!bind_arguments(signature, args, nargs, kwnames, bound)) return nullptr;
     std::tuple<PyObject*, std::uint64_t, std::optional<std::uint64_t>, bool> values{};

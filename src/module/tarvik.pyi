@@ -1,6 +1,8 @@
-"""The module `tarvik` exports `Board`, `Move` and `hello_world` (its `__all__`). This reference lists every
-class, method and attribute with its signature, result, errors and an example; the [user guide](guide.md)
-explains how they fit together. The same texts are the docstrings `help()` shows, and this typed stub carries
+"""The module `tarvik` exports `Board`, `Move` and `hello_world` (its `__all__`). Beside them it holds
+`Termination` and `Outcome` (how a game ended), `read_pgn`, `PgnReader`, `Game` and `GameNode` (games), and
+`open_book`, `BookReader` and `BookEntry` (opening books). This reference lists every class, method and
+attribute with its signature, result, errors and an example; the [user guide](guide.md) explains how they
+fit together. The same texts are the docstrings `help()` shows, and this typed stub carries
 them to editors and type checkers.
 
 Conventions used below:
@@ -23,7 +25,8 @@ Conventions used below:
   sets, in both colours or in none, give a side two kings or none. Every method then works on the sets as they
   stand: it answers, or raises `PanicException` where a generator cannot go on (a side to move without a king,
   an en-passant square off the board, a move that would capture a king), or `ValueError` where text names no
-  legal move.
+  legal move. The methods from `unicode` on never raise `PanicException`: where they cannot answer on a broken
+  board they raise `ValueError` ("broken position: White has no king").
 
 >>> import tarvik
 >>> from tarvik import Board, Game, Move
@@ -33,7 +36,6 @@ import os
 import random as _random
 from collections.abc import Buffer, Iterable, Iterator, Mapping
 from typing import IO, Any, Self, final
-
 
 __all__ = ["Board", "Move", "hello_world"]
 
@@ -216,7 +218,7 @@ class Board:
         | a placement character that is no piece letter | `Invalid piece type` |
         | an en-passant field of one character | `index out of bounds: the len is 1 but the index is 1` |
 
-        A non-str raises `TypeError`.
+        A non-str raises `TypeError`. For text you did not write, use the strict `Board.from_fen(fen)`.
 
         >>> Board("8/8/8/8/8/8/8/8 w - - 0 1").get_pieces("a")
         0
@@ -547,13 +549,13 @@ class Board:
         8902
         """
     def __copy__(self) -> Board:
-        """The same as `copy()`."""
+        """The same as `copy()`. Access shared."""
     def __deepcopy__(self, memo: object) -> Board:
-        """The same as `copy()`: a board holds no other objects."""
+        """The same as `copy()`: a board holds no other objects. Access shared."""
     def __reduce__(self) -> tuple[Any, ...]:
         """Pickle support: the FEN text the board was made from and its game as bytes. Boards pickle with
         every protocol: the FEN text, the position and both stacks travel, and the unpickled board is new and
-        independent.
+        independent. Access shared.
 
         >>> import pickle
         >>> board = Board()
@@ -616,6 +618,470 @@ class Board:
         True
         >>> _ = board.push_san("e4")
         >>> board._repr_svg_() == board.svg(lastmove=Move(12, 28))
+        True
+        """
+    def piece_at(self, square: int) -> str | None:
+        """The letter of the piece on `square` (0..63), upper case for White, or `None` for an empty square: what
+        `str(board)` shows there, also on a broken board. Access shared. Raises `ValueError` for a square
+        outside 0..63.
+
+        >>> board = Board()
+        >>> board.piece_at(4), board.piece_at(60), board.piece_at(28)
+        ('K', 'k', None)
+        """
+    def piece_map(self) -> dict[int, str]:
+        """Every piece on the board as `{square: letter}`, highest square first, as `piece_at` reads each square.
+        Access shared.
+
+        >>> Board("4k3/8/8/8/8/8/8/4K2R w K - 0 1").piece_map()
+        {60: 'k', 7: 'R', 4: 'K'}
+        """
+    def king(self, color: bool) -> int | None:
+        """The square of the king of `color` (`True` for White), or `None` when that side has none; with several
+        kings, the highest, the one the engine moves. Access shared. `color` must be a `bool`.
+
+        >>> Board().king(True), Board().king(False), Board("8/8/8/8/8/8/8/8 w - - 0 1").king(True)
+        (4, 60, None)
+        """
+    def attackers(self, color: bool, square: int) -> int:
+        """The bitboard of the pieces of `color` that attack `square` by the rules of chess: pawns diagonally
+        forward, knights and kings by their jumps, sliders up to the first piece in the way. A piece attacks
+        squares of its own side and counts even when pinned. Access shared. Raises `ValueError` for a square
+        outside 0..63.
+
+        >>> Board().attackers(True, 21) == 1 << 6 | 1 << 12 | 1 << 14    # f3: Ng1, e2, g2
+        True
+        """
+    def attacks(self, square: int) -> int:
+        """The bitboard of the squares the piece on `square` attacks (the piece `piece_at` shows), with sliders
+        stopping at the first piece; 0 for an empty square. Access shared. Raises `ValueError` for a square
+        outside 0..63.
+
+        >>> Board().attacks(6) == 1 << 12 | 1 << 21 | 1 << 23          # Ng1: e2, f3, h3
+        True
+        """
+    def checkers(self) -> int:
+        """The bitboard of the pieces giving check to the side to move's king (its highest king), by the rules
+        of chess; 0 when there is no check or no king. Access shared.
+
+        >>> Board("4k3/8/8/8/8/3n4/8/r3K3 w - - 0 1").checkers() == 1 << 0 | 1 << 19
+        True
+        """
+    def is_pinned(self, color: bool, square: int) -> bool:
+        """Whether `square` stands alone between the king of `color` and a rook, bishop or queen of the other
+        side that moves along that line: `pin(color, square)` is not the whole board. Whatever stands on the
+        square, if anything, counts. Access shared. Raises `ValueError` for a square outside 0..63.
+
+        >>> board = Board("4k3/8/8/8/1b6/8/3N4/4K3 w - - 0 1")
+        >>> board.is_pinned(True, 11), board.is_pinned(False, 25)
+        (True, False)
+        """
+    def pin(self, color: bool, square: int) -> int:
+        """The line of a pin: the bitboard of the whole rank, file or diagonal through the king of `color` and
+        the pinned `square`; every square (`2**64 - 1`) when the square is not pinned. Access shared. Raises
+        `ValueError` for a square outside 0..63.
+
+        >>> Board("4k3/8/8/8/1b6/8/3N4/4K3 w - - 0 1").pin(True, 11) == 1 << 4 | 1 << 11 | 1 << 18 | 1 << 25 | 1 << 32
+        True
+        """
+    def has_kingside_castling_rights(self, color: bool) -> bool:
+        """Whether `color` may still castle on the king's side by its rights: the right is held and king and rook
+        stand at home (whether the squares between are free and safe does not matter). Access shared.
+
+        >>> board = Board("r3k2r/8/8/8/8/8/8/R3K2R w Qk - 0 1")
+        >>> board.has_kingside_castling_rights(True), board.has_kingside_castling_rights(False)
+        (False, True)
+        """
+    def has_queenside_castling_rights(self, color: bool) -> bool:
+        """Whether `color` may still castle on the queen's side by its rights, as
+        `has_kingside_castling_rights`. Access shared.
+
+        >>> Board("r3k2r/8/8/8/8/8/8/R3K2R w Qk - 0 1").has_queenside_castling_rights(True)
+        True
+        """
+    def peek(self) -> Move:
+        """The newest move played, as a new `Move`; the board keeps it. Access shared. Raises `ValueError` when
+        no move has been played.
+
+        >>> board = Board()
+        >>> _ = board.push_san("e4")
+        >>> board.peek().uci()
+        'e2e4'
+        """
+    def ply(self) -> int:
+        """The number of half-moves since the start of the game as the full-move number and the side to move
+        tell it: `2 * (fullmove_number - 1)`, plus 1 with Black to move. Access shared.
+
+        >>> Board("4k3/8/8/8/8/8/8/4K3 b - - 0 30").ply()
+        59
+        """
+    @property
+    def move_stack(self) -> list[Move]:
+        """The moves played, oldest first, as a new list of new `Move` objects (changing it changes nothing on
+        the board). Read-only; access shared.
+
+        >>> board = Board()
+        >>> _ = board.push_san("e4"), board.push_san("c5")
+        >>> [move.uci() for move in board.move_stack]
+        ['e2e4', 'c7c5']
+        """
+    @property
+    def halfmove_clock(self) -> int:
+        """The half-move clock: half-moves since the last capture or pawn move. Read-only; access shared.
+
+        >>> Board("4k3/8/8/8/8/8/8/4K3 w - - 17 40").halfmove_clock
+        17
+        """
+    @property
+    def fullmove_number(self) -> int:
+        """The full-move number, which grows after each move of Black. Read-only; access shared.
+
+        >>> Board("4k3/8/8/8/8/8/8/4K3 w - - 17 40").fullmove_number
+        40
+        """
+    @property
+    def ep_square(self) -> int | None:
+        """The en-passant square as stored: set after every double pawn push, whether or not a capture there is
+        possible, `None` when there is none. A lenient FEN may give a square off the board (`e9` is 68), kept
+        as it is. Read-only; access shared.
+
+        >>> board = Board()
+        >>> _ = board.push_san("e4")
+        >>> board.ep_square
+        20
+        """
+    def outcome(self, *, claim_draw: bool = False) -> Outcome | None:
+        """How the game has ended, as an `Outcome`, or `None` while it goes on. Looked for in python-chess's
+        order: checkmate (the winner is the side that gave it), insufficient material, stalemate, the
+        seventy-five-move rule, fivefold repetition; with `claim_draw` (read by its truth value) also the draws
+        the side to move could claim, by the fifty-move rule and then by threefold repetition. Access shared.
+        Raises `ValueError` ("broken position: ...") on a broken board whose moves cannot be listed.
+
+        >>> Board("7k/6Q1/6K1/8/8/8/8/8 b - - 0 1").outcome()
+        Outcome(termination=<Termination.CHECKMATE: 1>, winner=True)
+        >>> board = Board("7k/8/8/8/8/8/8/K5R1 w - - 120 80")
+        >>> board.outcome() is None, board.outcome(claim_draw=True).termination
+        (True, <Termination.FIFTY_MOVES: 6>)
+        """
+    def result(self, *, claim_draw: bool = False) -> str:
+        """The result of `outcome(claim_draw=...)` as a PGN writes it: "1-0", "0-1", "1/2-1/2", or "*" while the
+        game goes on. Access shared. Raises as `outcome`.
+
+        >>> Board("7k/5Q2/6K1/8/8/8/8/8 b - - 0 1").result(), Board().result()
+        ('1/2-1/2', '*')
+        """
+    def can_claim_draw(self) -> bool:
+        """Whether the side to move can claim a draw: `can_claim_fifty_moves()` or
+        `can_claim_threefold_repetition()`. Access shared. Raises as `outcome`.
+
+        >>> Board().can_claim_draw()
+        False
+        """
+    def can_claim_threefold_repetition(self) -> bool:
+        """Whether the side to move can claim a draw by threefold repetition: the position has occurred three
+        times (as `is_repetition()` counts), or one of its legal moves leads to a position that has occurred
+        twice. Access shared. Raises as `outcome`.
+
+        >>> board = Board()
+        >>> for san in ["Nf3", "Nf6", "Ng1", "Ng8", "Nf3", "Nf6", "Ng1"]:
+        ...     _ = board.push_san(san)
+        >>> board.is_repetition(), board.can_claim_threefold_repetition()     # Ng8 repeats the start
+        (False, True)
+        """
+    def can_claim_fifty_moves(self) -> bool:
+        """Whether the side to move can claim a draw by the fifty-move rule: `is_fifty_moves()`, or at a clock of
+        99 a legal move that neither captures nor moves a pawn and after which the other side has a legal move.
+        Access shared. Raises as `outcome`.
+
+        >>> Board("7k/8/8/8/8/8/8/K5R1 w - - 99 80").can_claim_fifty_moves()
+        True
+        """
+    def is_pseudo_legal(self, move: Move) -> bool:
+        """Whether a move with the same squares and promotion is among `pseudo_legal_moves()` or
+        `_castling_moves()`: legal but for the king's safety. Castling is the king's two-square move. A move with
+        a square off the board is not. Access shared. Raises `ValueError` ("broken position: ...") when a
+        broken board keeps the castling moves from being listed.
+
+        >>> board = Board("4k3/8/8/8/8/8/3n4/4K3 w - - 0 1")
+        >>> board.is_pseudo_legal(Move(4, 5)), board.is_legal(Move(4, 5)), board.is_pseudo_legal(Move(4, 20))
+        (True, False, False)
+        """
+    def is_capture(self, move: Move) -> bool:
+        """Whether the move captures: one of its squares holds a piece of the side not to move, or it takes en
+        passant (`is_en_passant`). Like python-chess, it reads the squares of any move, legal or not. Access
+        shared. Raises `ValueError` for a move with a square off the board.
+
+        >>> board = Board("4k3/8/8/3p4/4P3/8/8/4K3 w - - 0 1")
+        >>> board.is_capture(Move(28, 35)), board.is_capture(Move(28, 36))
+        (True, False)
+        """
+    def is_en_passant(self, move: Move) -> bool:
+        """Whether the move takes en passant: a pawn moving seven or nine squares on, onto the empty en-passant
+        square. Access shared. Raises `ValueError` for a move with a square off the board.
+
+        >>> Board("4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1").is_en_passant(Move(36, 43))
+        True
+        """
+    def is_castling(self, move: Move) -> bool:
+        """Whether the move castles: a king moving more than one file, or onto a rook of its own side. Access
+        shared. Raises `ValueError` for a move with a square off the board.
+
+        >>> board = Board("4k3/8/8/8/8/8/8/R3K2R w KQ - 0 1")
+        >>> board.is_castling(Move(4, 6)), board.is_castling(Move(4, 5))
+        (True, False)
+        """
+    def is_kingside_castling(self, move: Move) -> bool:
+        """Whether the move castles (`is_castling`) towards the h-file. Access shared. Raises as `is_castling`.
+
+        >>> Board("4k3/8/8/8/8/8/8/R3K2R w KQ - 0 1").is_kingside_castling(Move(4, 6))
+        True
+        """
+    def is_queenside_castling(self, move: Move) -> bool:
+        """Whether the move castles (`is_castling`) towards the a-file. Access shared. Raises as `is_castling`.
+
+        >>> Board("4k3/8/8/8/8/8/8/R3K2R w KQ - 0 1").is_queenside_castling(Move(4, 6))
+        False
+        """
+    def is_zeroing(self, move: Move) -> bool:
+        """Whether the move resets the half-move clock: one of its squares holds a pawn or a piece of the side
+        not to move. Access shared. Raises `ValueError` for a move with a square off the board.
+
+        >>> Board().is_zeroing(Move(12, 28)), Board().is_zeroing(Move(6, 21))
+        (True, False)
+        """
+    def is_irreversible(self, move: Move) -> bool:
+        """Whether no position after the move can repeat one before it: it is zeroing, or it moves a king or
+        touches a rook square whose castling rights can still be used, or a legal en-passant capture exists
+        now. Access shared. Raises `ValueError` for a move with a square off the board, and ("broken position:
+        ...") where the legal moves cannot be listed.
+
+        >>> Board().is_irreversible(Move(6, 21)), Board().is_irreversible(Move(4, 12))
+        (False, True)
+        """
+    def gives_check(self, move: Move) -> bool:
+        """Whether the other side's king stands in check after the move, played as `apply_move` plays it (the
+        move should be pseudo-legal; the board is not changed). Access shared. Raises `ValueError` for a move
+        with a square off the board, no piece on its from-square or a promotion letter other than r, n, b, q.
+
+        >>> Board("4k3/8/8/8/8/8/8/R3K3 w - - 0 1").gives_check(Move(0, 56))
+        True
+        """
+    def lan(self, move: Move) -> str:
+        """The long algebraic notation of a legal move: as `san` writes it, but the origin square always
+        follows the piece letter (none for pawns), and "-" stands between the squares of a move that captures
+        nothing: "Ng1-f3", "e4xd5", "e7-e8=Q+", "O-O". Access shared. Raises as `san`, and `ValueError`
+        ("broken position: ...") where the legal moves cannot be listed.
+
+        >>> Board().lan(Move(6, 21)), Board().lan(Move(12, 28))
+        ('Ng1-f3', 'e2-e4')
+        """
+    def variation_san(self, moves: Iterable[Move]) -> str:
+        """A line of moves in SAN, played one after the other from this position and numbered by the full-move
+        number: "1. e4 e5 2. Nf3", or "3...Nf6 4. d3" for a line that starts with Black. `moves` is any iterable
+        of `Move`; the board is not changed. Access shared (an iterator may read the board). Raises
+        `ValueError` ("illegal move: 'e2e5' in {fen}") for the first move that is not legal where it stands,
+        naming that position, and `TypeError` for an item that is not a `Move`.
+
+        >>> Board().variation_san([Move(12, 28), Move(52, 36), Move(6, 21)])
+        '1. e4 e5 2. Nf3'
+        """
+    @classmethod
+    def from_fen(cls, fen: str) -> Board:
+        """A new board in the position of FEN text read strictly: the constructor for text you did not write (a
+        file, a PGN tag, user input). It accepts exactly what python-chess's `chess.Board(fen)` accepts and
+        raises `ValueError` naming the fault for anything else, where `Board(fen)` would guess or raise
+        `PanicException`:
+
+        - fields separated by any run of white space; one to six of them, the missing ones read as `w`, `-`,
+          `-`, `0` and `1` (so an EPD line's first four fields are a position);
+        - eight ranks of piece letters and digits 1 to 8, eight squares each ("expected 8 columns per row in
+          position part of fen: ..."), a piece optionally followed by the promotion mark `~`;
+        - side `w` or `b`; castling `-` or up to two of `KQABCDEFGH` then up to two of `kqabcdefgh`;
+          en passant `-` or a square name;
+        - clocks read as Python's `int()` reads them (a sign, underscores between digits, digits of any
+          script), neither negative nor beyond 2**32-1, the largest a board holds.
+
+        The board's FEN text, which `set_board()`, `copy()` and pickling keep, is the position written out
+        plainly, as `to_fen()` writes it: the castling rights that can still be used (king and rook at home;
+        `KQkq` in that order, or `-`), the clocks in decimal, a full-move number of at least 1. The stacks are
+        empty. A class method; it takes no access to any board.
+
+        >>> Board.from_fen("r3k2r/8/8/8/8/8/8/4K2R w KQkq -").to_fen()
+        'r3k2r/8/8/8/8/8/8/4K2R w Kkq - 0 1'
+        >>> Board.from_fen("8/8/8/8/8/8/8/8  x")
+        Traceback (most recent call last):
+            ...
+        ValueError: expected 'w' or 'b' for turn part of fen: '8/8/8/8/8/8/8/8  x'
+        """
+    def set_fen(self, fen: str) -> None:
+        """Sets the board up from FEN text read strictly, as `from_fen` reads it, and forgets the moves played:
+        both stacks are emptied, and the board's FEN text (what `set_board()` goes back to and pickling keeps)
+        becomes the new position's. Raises `ValueError` as `from_fen` does and then leaves the board as it was.
+        Access exclusive.
+
+        >>> board = Board()
+        >>> _ = board.push_san("e4")
+        >>> board.set_fen("4k3/8/8/8/8/8/8/4K3 b")
+        >>> board.to_fen(), board.move_stack
+        ('4k3/8/8/8/8/8/8/4K3 b - - 0 1', [])
+        """
+    def set_piece_at(self, square: int, piece: str | None) -> None:
+        """Puts the piece of a letter (`PNBRQK` for White, `pnbrqk` for Black) on `square`, replacing whatever
+        stood there, or empties the square for `None`. The piece and colour sets stay consistent; the side to
+        move, castling rights, en-passant square and clocks stay as they are, and both stacks are emptied, as
+        in python-chess. The board's FEN text is kept. Access exclusive. Raises `ValueError` for another letter
+        or a square outside 0..63.
+
+        >>> board = Board("4k3/8/8/8/8/8/8/4K3 w - - 0 1")
+        >>> board.set_piece_at(0, "R")
+        >>> board.to_fen()
+        '4k3/8/8/8/8/8/8/R3K3 w - - 0 1'
+        """
+    def remove_piece_at(self, square: int) -> str | None:
+        """Empties `square` and returns the letter of the piece that stood there (what `piece_at` showed), or
+        `None`. Both stacks are emptied, as `set_piece_at` does. Access exclusive. Raises `ValueError` for a
+        square outside 0..63.
+
+        >>> board = Board()
+        >>> board.remove_piece_at(3), board.remove_piece_at(3), board.piece_at(3)
+        ('Q', None, None)
+        """
+    def clear_stack(self) -> None:
+        """Forgets the moves played: both stacks are emptied and the position stays. Access exclusive.
+
+        >>> board = Board()
+        >>> _ = board.push_san("e4")
+        >>> board.clear_stack()
+        >>> board.move_stack, board.to_fen().split()[0]
+        ([], 'rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR')
+        """
+    def mirror(self) -> Board:
+        """A new board with the position seen from the other side: the ranks mirrored, the colours and the side
+        to move swapped, the castling rights that can be used swapped between the sides, the en-passant square
+        mirrored, the clocks kept, no moves played. Its FEN text is its own. Access shared.
+
+        >>> Board("r3k3/8/8/8/4P3/8/8/4K2R b Kq e3 0 1").mirror().to_fen()
+        '4k2r/8/8/4p3/8/8/8/R3K3 w Qk e6 0 1'
+        """
+    def status(self) -> int:
+        """What keeps the position from being one a game could reach, as python-chess's `Board.status()` flags
+        it, with the same bit values (compare with `chess.Status` or `chess.STATUS_*`): 0 when nothing does.
+        1 no white king, 2 no black king, 4 more than two kings, 8 and 16 more than eight white or black pawns,
+        32 a pawn on the first or last rank, 64 and 128 more than sixteen white or black pieces, 256 castling
+        rights that cannot be used (judged, as python-chess does, only while no move has been played), 512 an
+        en-passant square no double push could have made, 1024 the side not to move in check, 2048 an empty
+        board, 32768 more than two checkers, 65536 a check no last move could have given. A bit of tarvik's
+        own, 2**31, flags piece and colour sets that disagree (a square in several piece sets or in both
+        colours, or in only one kind of set), which only `set_pieces_or` and `set_pieces_xor` can make. Access
+        shared.
+
+        >>> Board().status(), Board("8/8/8/8/8/8/8/8 w KQ - 0 1").status()
+        (0, 2307)
+        """
+    def is_valid(self) -> bool:
+        """Whether `status()` finds nothing wrong. Access shared.
+
+        >>> Board().is_valid(), Board("4k3/8/8/8/8/8/8/4K2P w - - 0 1").is_valid()
+        (True, False)
+        """
+
+@final
+class Termination:
+    """Why a game ended, as `Outcome.termination` tells it. The reasons are the class's attributes, one object
+    each, named and numbered as python-chess's `chess.Termination`; compare them with `is`. `name` and
+    `value` give the name and the number, `Termination(value)` finds the object of a number.
+
+    >>> from tarvik import Termination
+    >>> Termination.STALEMATE.name, Termination.STALEMATE.value, Termination(2) is Termination.STALEMATE
+    ('STALEMATE', 2, True)
+    """
+
+    CHECKMATE: Termination
+    """1: the side to move is checkmated."""
+    STALEMATE: Termination
+    """2: the side to move has no legal move and is not in check."""
+    INSUFFICIENT_MATERIAL: Termination
+    """3: neither side can mate (`Board.is_insufficient_material`)."""
+    SEVENTYFIVE_MOVES: Termination
+    """4: the seventy-five-move rule (`Board.is_seventyfive_moves`)."""
+    FIVEFOLD_REPETITION: Termination
+    """5: the position occurred five times (`Board.is_fivefold_repetition`)."""
+    FIFTY_MOVES: Termination
+    """6: a claimed draw by the fifty-move rule (`Board.can_claim_fifty_moves`)."""
+    THREEFOLD_REPETITION: Termination
+    """7: a claimed draw by threefold repetition (`Board.can_claim_threefold_repetition`)."""
+
+    def __new__(cls, value: int | Termination) -> Termination:
+        """The reason numbered `value` (1..7), or `value` itself when it is a `Termination`. Raises `ValueError`
+        ("8 is not a valid Termination") for anything else.
+
+        >>> Termination(1)
+        <Termination.CHECKMATE: 1>
+        """
+    @property
+    def name(self) -> str:
+        """The reason's name, as the class attribute that holds it.
+
+        >>> Termination.FIFTY_MOVES.name
+        'FIFTY_MOVES'
+        """
+    @property
+    def value(self) -> int:
+        """The reason's number, python-chess's value for it.
+
+        >>> Termination.FIFTY_MOVES.value
+        6
+        """
+    def __reduce__(self) -> tuple[Any, ...]:
+        """Pickle and copy support: a copy or an unpickled reason is the same object.
+
+        >>> import copy, pickle
+        >>> pickle.loads(pickle.dumps(Termination.CHECKMATE)) is Termination.CHECKMATE is copy.copy(Termination.CHECKMATE)
+        True
+        """
+
+@final
+class Outcome:
+    """How a game ended: the reason and the winner, as `Board.outcome()` returns it and python-chess's
+    `chess.Outcome` holds it. Outcomes are immutable and compare and hash by value.
+
+    >>> from tarvik import Outcome, Termination
+    >>> Board("7k/6Q1/6K1/8/8/8/8/8 b - - 0 1").outcome() == Outcome(Termination.CHECKMATE, True)
+    True
+    """
+
+    def __new__(cls, termination: Termination, winner: bool | None) -> Outcome:
+        """An outcome of a `Termination` and a winner (`True` White, `False` Black, `None` a draw). Raises
+        `TypeError` for other types.
+
+        >>> Outcome(Termination.STALEMATE, None)
+        Outcome(termination=<Termination.STALEMATE: 2>, winner=None)
+        """
+    @property
+    def termination(self) -> Termination:
+        """Why the game ended.
+
+        >>> Outcome(Termination.STALEMATE, None).termination is Termination.STALEMATE
+        True
+        """
+    @property
+    def winner(self) -> bool | None:
+        """`True` when White won, `False` when Black won, `None` for a draw.
+
+        >>> Outcome(Termination.CHECKMATE, False).winner
+        False
+        """
+    def result(self) -> str:
+        """The result as a PGN writes it: "1-0", "0-1" or "1/2-1/2".
+
+        >>> Outcome(Termination.CHECKMATE, False).result(), Outcome(Termination.STALEMATE, None).result()
+        ('0-1', '1/2-1/2')
+        """
+    def __reduce__(self) -> tuple[Any, ...]:
+        """Pickle and copy support: an equal new outcome.
+
+        >>> import pickle
+        >>> pickle.loads(pickle.dumps(Outcome(Termination.CHECKMATE, True))) == Outcome(Termination.CHECKMATE, True)
         True
         """
 

@@ -4,20 +4,24 @@
 
 namespace tarvik::module {
 
-PyTypeObject* create_type(PyType_Spec& type_spec) {
-    PyObject* type = PyType_FromSpec(&type_spec);
-    if (type == nullptr) return nullptr;
+PyTypeObject* create_type(PyType_Spec& type_spec, ClassDoc class_doc) {
+    auto* type = reinterpret_cast<PyTypeObject*>(PyType_FromSpec(&type_spec));
+    if (type == nullptr || class_doc == ClassDoc::kept) return type;
     // The stored documentation carries only the text signature, so __doc__ is None.
-    // The type is immutable, so the entry is written into its dictionary directly.
-    PyObject* dict = PyType_GetDict(reinterpret_cast<PyTypeObject*>(type));
-    const bool documented = dict != nullptr && PyDict_SetItemString(dict, "__doc__", Py_None) == 0;
-    Py_XDECREF(dict);
-    if (!documented) {
+    if (!set_class_attribute(type, "__doc__", Py_None)) {
         Py_DECREF(type);
         return nullptr;
     }
-    PyType_Modified(reinterpret_cast<PyTypeObject*>(type));
-    return reinterpret_cast<PyTypeObject*>(type);
+    return type;
+}
+
+bool set_class_attribute(PyTypeObject* type, const char* name, PyObject* value) {
+    // The type is immutable, so the entry is written into its dictionary directly.
+    PyObject* dict = PyType_GetDict(type);
+    const bool set = dict != nullptr && PyDict_SetItemString(dict, name, value) == 0;
+    Py_XDECREF(dict);
+    if (set) PyType_Modified(type);
+    return set;
 }
 
 PyTypeObject* create_documented_type(PyType_Spec& type_spec, const char* doc) {

@@ -1,9 +1,9 @@
-// The three classes the module defines. Each is a heap type created once per
-// runtime, on first need; nullptr means the creation failed and the Python error
-// is set.
+// The classes the module defines. Each is a heap type created once per runtime, on
+// first need; nullptr means the creation failed and the Python error is set.
 #pragma once
 
 #include "../board/board.hpp"
+#include "../board/outcome.hpp"
 #include "boundary.hpp"
 
 namespace tarvik::module {
@@ -11,6 +11,8 @@ namespace tarvik::module {
 PyTypeObject* board_type();
 PyTypeObject* move_type();
 PyTypeObject* board_state_type();
+PyTypeObject* termination_type();
+PyTypeObject* outcome_type();
 
 // Drop the type objects (and the memory kept for Move objects) once the runtime
 // that made them has finalized: they died with it, and a program that starts a
@@ -18,6 +20,13 @@ PyTypeObject* board_state_type();
 void forget_board_type();
 void forget_move_type();
 void forget_board_state_type();
+void forget_outcome_types();
+
+// How a game ended, as an Outcome object, or None.
+struct GameEnd {
+    std::optional<tarvik::Outcome> outcome;
+};
+PyObject* to_python(GameEnd&& end);
 
 // What pickling a Board needs: Board(fen), then __setstate__(state).
 struct PickledBoard {
@@ -32,9 +41,11 @@ PyObject* reduce_to_call(const char* class_name, PyObject* arguments, PyObject* 
 
 // Engine records copied out of Python objects under shared access.
 bool to_move(PyObject* value, Move& out);
+bool to_moves(PyObject* value, std::vector<Move>& out);  // any iterable of Move objects
 bool to_board_state(PyObject* value, BoardState& out);
 bool to_board(PyObject* value, tarvik::Board& out);
 using MoveParam = Param<Move, to_move>;
+using MovesParam = Param<std::vector<Move>, to_moves>;
 using BoardStateParam = Param<BoardState, to_board_state>;
 using BoardParam = Param<tarvik::Board, to_board>;
 
@@ -55,8 +66,13 @@ private:
 // Creates a heap type from its PyType_Spec; the qualified name "builtins.X"
 // makes Python report __module__ as builtins. The specs ask for immutable types,
 // as CPython's own are: replacing __new__ or a method on the class would let
-// Python build an object whose record was never constructed.
-PyTypeObject* create_type(PyType_Spec& type_spec);
+// Python build an object whose record was never constructed. Board, Move and
+// BoardState have the __doc__ None; the classes added beside them keep theirs.
+enum class ClassDoc { none, kept };
+PyTypeObject* create_type(PyType_Spec& type_spec, ClassDoc class_doc = ClassDoc::none);
+
+// Sets a class attribute of an immutable type (before any instance uses it).
+bool set_class_attribute(PyTypeObject* type, const char* name, PyObject* value);
 
 // The same for a class whose __doc__ is its documentation rather than None.
 PyTypeObject* create_documented_type(PyType_Spec& type_spec, const char* doc);

@@ -2,11 +2,12 @@
 
     python tests/fuzz/api_fuzz.py [--seed N] [--calls N] [--seconds S]
 
-It calls every method and attribute of Board and Move, the constructors and
-BoardState, reads PGN (read_pgn over bytes, files and file objects that misbehave,
-every attribute and method of Game and GameNode, Game.from_board), and opens and
-probes opening books (a small book it writes, with entries for its own positions),
-with arguments that are mostly well typed and often not: garbage of
+It calls every method and attribute of Board and Move, the constructors,
+BoardState, Outcome and Termination, reads PGN (read_pgn over bytes, files and
+file objects that misbehave, every attribute and method of Game and GameNode,
+Game.from_board), and opens and probes opening books (a small book it writes,
+with entries for its own positions), with arguments that are mostly well typed
+and often not: garbage of
 every type, wrong counts and keywords, integers whose __index__ runs Python code
 that calls back into the same board (or raises), numpy-like booleans, broken
 boards made by raw piece-set edits. Every call must return or raise one of the
@@ -322,7 +323,29 @@ class Fuzzer:
             return None
         if name == "path":
             return r.choice(self.paths)
+        if name in ("color", "winner"):
+            return r.choice([True, False, self.numpy_like_bool(), None, 1])
+        if name == "claim_draw":
+            return r.choice([True, False, 0, "yes", self.numpy_like_bool()])
+        if name == "piece":
+            return r.choice([r.choice(LETTERS), None, "", "QQ"])
+        if name == "moves":
+            return self.line_of_moves()
+        if name in ("termination", "value"):
+            return r.choice([*TERMINATIONS, r.randrange(-1, 10), self.callback_index()])
         return self.text()
+
+    def line_of_moves(self):
+        """A line of moves: a list, or a generator that calls into a board while it runs, or garbage."""
+        r = self.random
+        line = [self.move() for _ in range(r.randrange(4))]
+        if r.random() < 0.3:
+            def generate():
+                for move in line:
+                    self.nested_call()
+                    yield move
+            return generate()
+        return r.choice([line, tuple(line), line + [r.choice([None, 5, "e2e4"])]])
 
     # ---------------------------------------------------------- calls
 
@@ -361,7 +384,7 @@ class Fuzzer:
             name = r.choice(BOARD_METHODS)
             method = getattr(board, name)
             args, kwargs = self.arguments(method, skip_self=True)
-            self.invoke(f"Board.{name}", method, args, kwargs)
+            self.invoke(f"Board.{name}", method, args, kwargs, may_panic=name not in NEVER_PANIC)
         elif kind < 0.70:
             self.book_call()
         elif kind < 0.78:
@@ -369,7 +392,8 @@ class Fuzzer:
             value = r.choice([True, False, self.numpy_like_bool(), self.garbage()])
             self.invoke("Board.turn =", setattr, [board, "turn", value], {})
         elif kind < 0.80:
-            self.invoke("Board.turn", getattr, [self.board(), "turn"], {})
+            attribute = r.choice(["turn", "move_stack", "halfmove_clock", "fullmove_number", "ep_square"])
+            self.invoke(f"Board.{attribute}", getattr, [self.board(), attribute], {})
         elif kind < 0.83:
             self.invoke("str(Board)", r.choice([str, repr]), [self.board()], {})
         elif kind < 0.88:
@@ -389,8 +413,14 @@ class Fuzzer:
             move = self.invoke("Move()", tarvik.Move, args, kwargs)
             if isinstance(move, tarvik.Move):
                 self.moves[r.randrange(len(self.moves))] = move
-        elif kind < 0.975:
+        elif kind < 0.97:
             self.invoke("BoardState()", BOARD_STATE, [self.garbage()], {})
+        elif kind < 0.975:
+            cls = r.choice([tarvik.Outcome, tarvik.Termination])
+            args, kwargs = self.arguments(cls, skip_self=False)
+            made = self.invoke(f"{cls.__name__}()", cls, args, kwargs, may_panic=False)
+            if isinstance(made, (tarvik.Outcome, tarvik.Termination)):
+                self.invoke("repr", repr, [made], {}, may_panic=False)
         elif kind < 0.99:
             self.game_call()
         else:
@@ -446,15 +476,20 @@ class Fuzzer:
         finally:
             self.nesting -= 1
 
-    def invoke(self, label, function, args, kwargs, documented=DOCUMENTED):
+    def invoke(self, label, function, args, kwargs, documented=DOCUMENTED, may_panic=True):
         self.calls += 1
         try:
             return function(*args, **kwargs)
         except (*documented, PANIC, FuzzError) as error:
+            # A panic of a call made inside a callback passes through the calls around it.
+            if isinstance(error, PANIC) and not may_panic and not getattr(error, "from_a_callback", False):
+                raise AssertionError(f"call {self.calls} ({label}, args {args!r}, kwargs {kwargs!r}) panicked: "
+                                     f"{error}") from error
             if self.nesting:  # an error inside a callback goes on up, as it would in a program
                 if not isinstance(error, (*DOCUMENTED, PANIC, FuzzError)):
                     # Checked here against its own call; the outer call need not expect it.
                     raise FuzzError(f"from a nested call: {error!r}") from error
+                error.from_a_callback = True
                 raise
             return error
         except BaseException as error:
@@ -464,8 +499,15 @@ class Fuzzer:
 
 
 PANIC = panic_type()
+TERMINATIONS = [getattr(tarvik.Termination, name) for name in (
+    "CHECKMATE", "STALEMATE", "INSUFFICIENT_MATERIAL", "SEVENTYFIVE_MOVES", "FIVEFOLD_REPETITION", "FIFTY_MOVES",
+    "THREEFOLD_REPETITION")]
 BOARD_STATE = board_state_type()
-BOARD_METHODS = [name for name, value in vars(tarvik.Board).items() if type(value).__name__ == "method_descriptor"]
+BOARD_METHODS = [name for name, value in vars(tarvik.Board).items()
+                 if type(value).__name__ in ("method_descriptor", "classmethod_descriptor")]
+# The methods registered after the pickling support answer or raise ValueError on any board, broken ones
+# included: PanicException from them is a fault.
+NEVER_PANIC = set(BOARD_METHODS[BOARD_METHODS.index("__setstate__") + 1:])
 BOOK_METHODS = [name for name, value in vars(tarvik.BookReader).items()
                 if type(value).__name__ == "method_descriptor"]
 

@@ -1,0 +1,25 @@
+// FEN text from a source the caller did not write, read strictly: every fault is
+// rejected with a message that names it. The rules are python-chess's, the oracle
+// users bring their FEN files from; Board(fen) stays lenient (fen.hpp).
+#pragma once
+
+#include <string_view>
+
+#include "board.hpp"
+
+namespace tarvik {
+
+// A board in the position of `fen`, with empty stacks. Accepted: one to six fields
+// split on any white space (missing ones read as "w", "-", "-", "0" and "1");
+// eight ranks of piece letters and digits 1..8 summing to eight squares each, a
+// piece optionally followed by the promotion mark "~"; "w" or "b"; "-" or up to two
+// of KQA..H and then up to two of kqa..h; "-" or a square name; clocks as Python's
+// int() reads them (a sign, underscores between digits, digits of any script), not
+// negative and not beyond 2**32-1 (the largest value a board holds). Anything else
+// is RejectedInput naming the fault. The board's FEN text is the position written
+// out plainly: no promotion marks, the castling rights that can still be used
+// (king and rook at home, KQkq in that order, or "-"), the clocks in decimal and a
+// full-move number of at least 1.
+Board board_from_strict_fen(std::string_view fen);
+
+}  // namespace tarvik
