@@ -82,6 +82,8 @@ def test_added_methods_answer_or_raise_value_error_on_broken_boards(breaking):
                 getattr(board, name)(*args, **kwargs)
             except ValueError:
                 pass
+            except IndexError:
+                assert name == "peek"  # python-chess's error for an empty stack
             except PanicException as panic:
                 pytest.fail(f"{name}{args}{kwargs} panicked: {panic}")
             if name not in EDITING:
@@ -139,7 +141,7 @@ def test_broken_positions_are_named(why, make, message):
     (lambda b: b.variation_san([Move(12, 28), "e7e5"]), TypeError,
      "argument 'moves': 'str' object cannot be converted to 'Move'"),
     (lambda b: b.variation_san(iter(())), None, ""),
-    (lambda b: b.peek(), ValueError, "peek: no move has been played (the move stack is empty)"),
+    (lambda b: b.peek(), IndexError, "peek from an empty move stack"),
     (lambda b: b.set_piece_at(0, "X"), ValueError, "invalid piece letter: 'X' (expected one of PNBRQKpnbrqk)"),
     (lambda b: b.set_piece_at(0, "QQ"), ValueError, "expected a string of length 1"),
     (lambda b: b.set_piece_at(64, "Q"), ValueError, "square 64 is off the board: squares are 0 to 63"),

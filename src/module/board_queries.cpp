@@ -2,10 +2,10 @@
 // where, attacks and pins, castling rights, the moves played and the counters.
 #include <algorithm>
 #include <array>
+#include <optional>
 
 #include "../board/attacks.hpp"
 #include "../board/castling.hpp"
-#include "../board/failure.hpp"
 #include "../board/queries.hpp"
 #include "board_methods.hpp"
 
@@ -108,11 +108,18 @@ PyObject* castling_rights_method(PyObject* self, Arguments args, Py_ssize_t narg
 constexpr char KINGSIDE[] = "Board.has_kingside_castling_rights";
 constexpr char QUEENSIDE[] = "Board.has_queenside_castling_rights";
 
+// IndexError on an empty stack, as python-chess's peek() raises it.
 PyObject* peek_method(PyObject* self, PyObject*) {
-    return board_call<Access::shared>(self, [](tarvik::Board& board) {
-        if (board.move_stack.empty()) reject("peek: no move has been played (the move stack is empty)");
-        return board.move_stack.back();
+    std::optional<Move> last;
+    const bool read = read_record<tarvik::Board>(self, [&](const tarvik::Board& board) {
+        if (!board.move_stack.empty()) last = board.move_stack.back();
     });
+    if (!read) return nullptr;
+    if (!last) {
+        PyErr_SetString(PyExc_IndexError, "peek from an empty move stack");
+        return nullptr;
+    }
+    return module::to_python(*last);  // past the local overload
 }
 
 PyObject* ply_method(PyObject* self, PyObject*) {

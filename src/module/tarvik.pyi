@@ -700,8 +700,8 @@ class Board:
         True
         """
     def peek(self) -> Move:
-        """The newest move played, as a new `Move`; the board keeps it. Access shared. Raises `ValueError` when
-        no move has been played.
+        """The newest move played, as a new `Move`; the board keeps it. Access shared. Raises `IndexError` (as
+        python-chess does) when no move has been played.
 
         >>> board = Board()
         >>> _ = board.push_san("e4")

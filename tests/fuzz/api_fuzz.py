@@ -49,8 +49,8 @@ PGN_PIECES = ['[Event "a"]\n', '[FEN "4k3/1P6/8/8/8/8/8/4K3 w - - 0 1"]\n', '[Va
               "{ [%clk 0:01:02.5] [%eval #-3] } ", "$1 ", "!? ", "; x\n", "% y\n", "1-0 ", "* ", "\ufeff", "\udc80",
               "\xff", "\x00"]
 DOCUMENTED = (TypeError, ValueError, OverflowError, UnicodeEncodeError, RuntimeError, AttributeError, OSError)
-# Books also raise IndexError: a probe without an entry, an index out of range.
-BOOK_DOCUMENTED = (*DOCUMENTED, IndexError)
+# Books and Board.peek also raise IndexError: a probe without an entry, an index out of range, an empty stack.
+WITH_INDEX_ERROR = (*DOCUMENTED, IndexError)
 FLAGS = ("invert_color", "borders", "orientation", "flipped", "coordinates")
 
 
@@ -384,7 +384,8 @@ class Fuzzer:
             name = r.choice(BOARD_METHODS)
             method = getattr(board, name)
             args, kwargs = self.arguments(method, skip_self=True)
-            self.invoke(f"Board.{name}", method, args, kwargs, may_panic=name not in NEVER_PANIC)
+            self.invoke(f"Board.{name}", method, args, kwargs, WITH_INDEX_ERROR if name == "peek" else DOCUMENTED,
+                        may_panic=name not in NEVER_PANIC)
         elif kind < 0.70:
             self.book_call()
         elif kind < 0.78:
@@ -432,7 +433,7 @@ class Fuzzer:
         kind = r.random()
         if kind < 0.1:
             args, kwargs = self.arguments(tarvik.open_book, skip_self=False)
-            reader = self.invoke("open_book()", tarvik.open_book, args, kwargs, BOOK_DOCUMENTED)
+            reader = self.invoke("open_book()", tarvik.open_book, args, kwargs, WITH_INDEX_ERROR)
             if isinstance(reader, tarvik.BookReader):
                 self.readers[r.randrange(len(self.readers))] = reader
                 if len(self.readers) < 4:
@@ -442,14 +443,14 @@ class Fuzzer:
             name = r.choice(BOOK_METHODS)
             method = getattr(reader, name)
             args, kwargs = self.arguments(method, skip_self=True)
-            result = self.invoke(f"BookReader.{name}", method, args, kwargs, BOOK_DOCUMENTED)
+            result = self.invoke(f"BookReader.{name}", method, args, kwargs, WITH_INDEX_ERROR)
             found = result if isinstance(result, list) else [result]
             self.entries = ([e for e in found if isinstance(e, tarvik.BookEntry)] + self.entries)[:20]
         elif kind < 0.9:
             reader = r.choice(self.readers)
             index = r.choice([0, -1, r.randrange(-100, 100), 1 << 70, self.callback_index()])
             self.invoke("BookReader[]", r.choice([len, repr, lambda book: book[index], list]), [reader], {},
-                        BOOK_DOCUMENTED)
+                        WITH_INDEX_ERROR)
         elif self.entries:
             entry, other = r.choice(self.entries), r.choice(self.entries + [None])
             attribute = r.choice(["key", "raw_move", "weight", "learn", "move"])
