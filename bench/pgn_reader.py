@@ -25,7 +25,7 @@ def read_tarvik(path, headers_only):
     if headers_only:
         for game in tarvik.read_pgn(path, headers_only=True):
             games += 1
-            game.headers.get("WhiteElo")
+            game.header("WhiteElo")  # a filter reads a tag or two
         return games, None, 0
     for game in tarvik.read_pgn(path):
         games += 1
