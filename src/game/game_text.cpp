@@ -1,5 +1,7 @@
 #include "game_text.hpp"
 
+#include <algorithm>
+
 #include "text.hpp"
 
 namespace tarvik::game {
@@ -8,13 +10,26 @@ namespace {
 // Spans of texts made anew carry this bit until finish() places them.
 constexpr std::uint64_t MADE = std::uint64_t{1} << 63;
 
+// How far ahead of a text the source is checked: about a line of movetext.
+constexpr std::size_t LOOKAHEAD = 1024;
+
 }  // namespace
 
+bool GameText::needs_cleaning(std::size_t begin, std::size_t end) {
+    if (begin >= clean_begin_ && end <= clean_end_) return false;
+    const std::size_t ahead = std::min(source_.size(), std::max(end, begin + LOOKAHEAD));
+    if (!game::needs_cleaning(source_.substr(begin, ahead - begin))) {
+        clean_begin_ = begin;
+        clean_end_ = ahead;
+        return false;
+    }
+    return game::needs_cleaning(source_.substr(begin, end - begin));
+}
+
 TextSpan GameText::keep(std::size_t begin, std::size_t size) {
-    const std::string_view piece = source_.substr(begin, size);
-    if (needs_cleaning(piece)) {
+    if (needs_cleaning(begin, begin + size)) {
         const std::size_t start = made_.size();
-        append_clean(made_, piece);
+        append_clean(made_, source_.substr(begin, size));
         return {MADE | start, made_.size() - start};
     }
     return {begin, size};
@@ -33,7 +48,11 @@ void GameText::join(TextSpan& span, std::size_t begin, std::size_t size) {
     }
     std::string joined(view(span));
     joined += ' ';
-    append_clean(joined, source_.substr(begin, size));
+    if (needs_cleaning(begin, begin + size)) {
+        append_clean(joined, source_.substr(begin, size));
+    } else {
+        joined += source_.substr(begin, size);
+    }
     span = made(joined);
 }
 

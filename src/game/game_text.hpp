@@ -34,8 +34,13 @@ public:
     void finish(GameRecord& game, std::size_t end);
 
 private:
+    // Whether source[begin, end) needs cleaning. The source is checked ahead in
+    // stretches, so the many short texts of a game cost one pass over its bytes.
+    bool needs_cleaning(std::size_t begin, std::size_t end);
+
     std::string_view source_;
     std::string made_;
+    std::size_t clean_begin_ = 0, clean_end_ = 0;  // a stretch of the source known to need no cleaning
 };
 
 }  // namespace tarvik::game

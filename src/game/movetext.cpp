@@ -71,6 +71,17 @@ std::string_view result_marker(std::string_view text, std::size_t at, std::size_
     }
 }
 
+// A move number at `at` ("12." or "12..."), which no token begins inside: up to
+// three digits (four could hold the null move "0000") and the dots after them. At
+// least 1, the digit itself, where none stands.
+std::size_t move_number_length(std::string_view text, std::size_t at, std::size_t to) {
+    std::size_t end = at + 1;
+    while (end < to && end - at < 3 && is_digit(text[end])) ++end;
+    if (end == to || text[end] != '.') return 1;
+    while (end < to && text[end] == '.') ++end;
+    return end - at;
+}
+
 // Whether the character after a rank can continue a SAN token: a file or a capture mark.
 bool could_follow_rank(char c) { return (c >= 'a' && c <= 'h') || c == 'x' || c == '-'; }
 
@@ -191,7 +202,8 @@ void scan_line(std::string_view text, std::size_t at, std::size_t to, ScanState&
                 // Mostly a move number; SAN only when a file or capture mark follows ("1e4").
                 if (at + 1 < to && could_follow_rank(text[at + 1]) && move_token(text, at, to, state, builder)) continue;
                 if (c == '1' && result_token(text, at, to, state, builder)) continue;
-                break;
+                at += move_number_length(text, at, to);
+                continue;
             case 'a':
             case 'b':
             case 'c':
