@@ -68,7 +68,7 @@ struct LineHistory {
     bool push(std::string_view text, const Line& line) {
         if (is_escape(content(text, line))) return false;
         before_last_opens_bracket = last_opens_bracket;
-        last_opens_bracket = text[line.begin] == '[' && line.end > line.begin;
+        last_opens_bracket = line.end > line.begin && text[line.begin] == '[';
         last_blank = is_blank(text, line);
         return true;
     }
@@ -211,7 +211,7 @@ void PgnReader::reserve(std::size_t size) {
     if (unread + size > capacity_) {
         const std::size_t capacity = std::max(unread + size, 2 * capacity_);
         std::unique_ptr<char[]> larger = std::make_unique_for_overwrite<char[]>(capacity);
-        std::memcpy(larger.get(), buffer_.get(), unread);
+        if (unread > 0) std::memcpy(larger.get(), buffer_.get(), unread);  // the first buffer has nothing to keep
         buffer_ = std::move(larger);
         capacity_ = capacity;
     }
@@ -331,7 +331,14 @@ std::uint64_t resume_offset(const ReadAt& read_at, std::uint64_t start) {
             if (unknown_history == 0 && opens_tag_pair(content(text, line)) && history.tag_pair_begins_game()) {
                 found = from + at;
             }
-            if (history.push(text, line) && unknown_history > 0) --unknown_history;
+            // The reader passes over byte-order marks where a game may begin, which
+            // the lines here cannot tell: judged without them, a line can only seem
+            // to continue a game more often than it does, so no start is claimed falsely.
+            Line unmarked = line;
+            while (unmarked.begin < unmarked.end && text.substr(unmarked.begin).starts_with(BYTE_ORDER_MARK)) {
+                unmarked.begin += BYTE_ORDER_MARK.size();
+            }
+            if (history.push(text, unmarked) && unknown_history > 0) --unknown_history;
         }
         if (found) return *found;
         if (from == 0) return 0;

@@ -7,26 +7,16 @@
 # the reader under AddressSanitizer and UBSan, seeds a corpus with small PGN texts
 # full of what real files hold, and runs for SECONDS (default 300). The corpus stays
 # in build/fuzz/pgn-corpus; a crash leaves its input in build/fuzz.
-set -euo pipefail
-repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
-cd "$repo"
+source "$(dirname "${BASH_SOURCE[0]}")/libfuzzer.sh"
 seconds="${1:-300}"
 shift || true
 
-if ! command -v clang++ >/dev/null; then
-    sudo_if_needed() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
-    sudo_if_needed apt-get update -qq
-    sudo_if_needed env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq clang >/dev/null
-fi
-
-out="build/fuzz"
-mkdir -p "$out/pgn-corpus"
-clang++ -std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined -Isrc \
-    src/board/*.cpp src/game/*.cpp tests/fuzz/pgn_fuzz.cpp -o "$out/pgn-fuzz"
+build_fuzzer pgn-fuzz src/board/*.cpp src/game/*.cpp tests/fuzz/pgn_fuzz.cpp
+mkdir -p "$fuzz_out/pgn-corpus"
 
 # Seeds: the first two bytes pick the piece size and the cut; then PGN text.
-seed() { printf '\x07\x80%s' "$1" >"$out/pgn-corpus/$(printf '%s' "$1" | md5sum | cut -c1-16)"; }
+seed() { printf '\x07\x80%s' "$1" >"$fuzz_out/pgn-corpus/$(printf '%s' "$1" | md5sum | cut -c1-16)"; }
 seed $'[Event "a \\"b\\""]\n[FEN "4k3/1P6/8/8/8/8/8/4K3 w - - 0 1"]\n\n1. b8=Q+ {check} (1. b8N $1) 1... Kd7 1-0\n'
 seed $'\xef\xbb\xbf% escape\r\n[White "x"]\r\n\r\n1. e4 e5 2. Nf3!? { [%clk 0:01:00] [%eval #-3] } Nc6 *\r\n1-0\n'
 seed $'1. e4 ( 1. d4 ( 1. c4 ) d5 ) e5 2. O-O-O?? -- Z0 N@e4 ; rest\n\n{ comment }\n\n1. d4 0-1\n[Event "b"]\n1. e4'
-exec "$out/pgn-fuzz" -max_total_time="$seconds" -artifact_prefix="$out/" "$@" "$out/pgn-corpus"
+exec "$fuzz_out/pgn-fuzz" -max_total_time="$seconds" -artifact_prefix="$fuzz_out/" "$@" "$fuzz_out/pgn-corpus"
