@@ -15,9 +15,17 @@ bool is_orderly(const Position& p) {
         seen |= p.*type.set;
     }
     const auto single = [](Bitboard set) { return set && !(set & (set - 1)); };
-    return !(p.white_pieces & p.black_pieces) && seen == occupied(p) && single(p.kings & p.white_pieces) &&
-           single(p.kings & p.black_pieces) &&
-           !(p.en_passant && (*p.en_passant >= 64 || (seen & SQUARE_MASKS[*p.en_passant])));
+    if ((p.white_pieces & p.black_pieces) || seen != occupied(p) || !single(p.kings & p.white_pieces) ||
+        !single(p.kings & p.black_pieces)) {
+        return false;
+    }
+    if (!p.en_passant) return true;
+    if (*p.en_passant >= 64 || (seen & SQUARE_MASKS[*p.en_passant])) return false;
+    // Taking en passant removes what stands behind the square, as the side to move
+    // sees it: anything but an enemy pawn there would leave a piece without its
+    // colour, and play would leave the orderly positions.
+    const Bitboard behind = p.turn ? SQUARE_MASKS[*p.en_passant] >> 8 : SQUARE_MASKS[*p.en_passant] << 8;
+    return !(behind & seen & ~(p.pawns & enemy_pieces(p)));
 }
 
 // The squares next to the king it may step to.

@@ -55,6 +55,8 @@ const std::vector<std::string> KNOWN_FENS{
     "r3k2r/1P4P1/8/8/8/8/8/R3K2R b KQkq - 0 1",
     "4k3/8/8/2pPp3/8/8/8/4K3 w - e6 0 1",
     "4k3/8/8/8/3pPp2/8/8/4K3 b - e3 0 1",
+    // An en-passant square no double push left: the capture takes a knight's colour only.
+    "r3k2r/8/8/nP6/8/8/8/R3K2R w KQkq a6 0 1",
 };
 const std::vector<std::string> SIDES{"w", "b", "W", ""};
 const std::vector<std::string> CASTLING_FIELDS{"KQkq", "kq", "KQ", "KKq", "", "-", "QKxk", "qkQK",
