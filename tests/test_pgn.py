@@ -6,8 +6,10 @@ import logging
 import pathlib
 import random
 import re
+import shutil
 
 import chess
+import chess.engine
 import chess.pgn
 import pytest
 
@@ -129,6 +131,40 @@ def test_generated_games_read_as_python_chess_reads_them(seed):
     for mine, reference in zip(ours, theirs):
         assert_same_game(mine, reference)
     assert [game.offset for game in ours] == sorted({game.offset for game in ours})
+
+
+def stockfish_game(engine, rng):
+    """A game Stockfish plays from a random opening, with its evaluations and made-up clocks, as
+    python-chess writes it: long endgames, promotions and mates that random play seldom reaches."""
+    board = chess.Board(rng.choice(FENS))
+    game = chess.pgn.Game()
+    game.setup(board)
+    node, seconds = game, 180.0
+    while not board.is_game_over(claim_draw=True) and board.ply() < 300:
+        if board.ply() < 6:
+            move, score = rng.choice(list(board.legal_moves)), None
+        else:
+            played = engine.play(board, chess.engine.Limit(depth=3), info=chess.engine.INFO_SCORE)
+            move, score = played.move, played.info.get("score")
+        node = node.add_variation(move)
+        if score is not None:
+            node.set_eval(score)
+        seconds = max(0.0, seconds - rng.random() * 5)
+        node.set_clock(round(seconds, 1))
+        board.push(move)
+    game.headers["Result"] = board.result(claim_draw=True)
+    return game
+
+
+def test_stockfish_games_read_as_python_chess_reads_them():
+    path = shutil.which("stockfish") or "/usr/games/stockfish"
+    rng = random.Random(5)
+    with chess.engine.SimpleEngine.popen_uci(path) as engine:
+        data = "\n\n".join(str(stockfish_game(engine, rng)) for _ in range(8)).encode()
+    ours, theirs = list(tarvik.read_pgn(data)), their_games(data)
+    assert len(ours) == len(theirs) == 8
+    for mine, reference in zip(ours, theirs):
+        assert_same_game(mine, reference)
 
 
 @pytest.mark.parametrize("seed", range(3))
