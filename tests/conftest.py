@@ -1,5 +1,8 @@
 """Helpers shared by the test files."""
 
+import importlib.machinery
+import types
+
 import pytest
 
 import tarvik
@@ -22,6 +25,14 @@ def names(bitboard):
 
 def ucis(moves):
     return [move.uci() for move in moves]
+
+
+def load_script(path, name):
+    """A script of the repository outside the package (a bench, an example, a tool), run as the module `name`."""
+    module = types.ModuleType(name)
+    module.__file__ = str(path)
+    importlib.machinery.SourceFileLoader(name, str(path)).exec_module(module)
+    return module
 
 
 def observable(board):

@@ -1,13 +1,13 @@
 """The benchmarks in their smallest form: every table runs, the perft totals agree, and tarvik and
 python-chess read the same games and moves from the PGN corpora (the run fails otherwise)."""
 
-import importlib.util
 import os
 import subprocess
 import sys
 from pathlib import Path
 
 import pytest
+from conftest import load_script
 
 REPO = Path(__file__).resolve().parents[1]
 
@@ -32,9 +32,7 @@ CRASHING_FILE = REPO.parent / "shared" / "realworld-data" / "pgnextractgo-cancer
 @pytest.mark.skipif(not CRASHING_FILE.exists(), reason="the real PGN files beside the repository are absent")
 def test_pgn_bench_reports_a_peer_that_crashes():
     """bulletchess 0.4.0 dies on this real file: the PGN bench reports the crash and reads on."""
-    spec = importlib.util.spec_from_file_location("pgn_bench", REPO / "bench" / "pgn.py")
-    pgn = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(pgn)
+    pgn = load_script(REPO / "bench" / "pgn.py", "pgn_bench")
     readings = pgn.race(["bulletchess", "tarvik"], CRASHING_FILE, pgn.QUICK)
     assert readings["bulletchess"].failure.startswith("crashed ("), readings["bulletchess"]
     assert readings["tarvik"].failure is None and readings["tarvik"].games > 0

@@ -2,7 +2,6 @@
 many small pieces, equals one process's reading of the whole files; and the rows and summary say what
 the games hold."""
 
-import importlib.util
 import pathlib
 import subprocess
 import sys
@@ -10,6 +9,7 @@ import sys
 import pytest
 
 import tarvik
+from conftest import load_script
 
 pq = pytest.importorskip("pyarrow.parquet")
 
@@ -32,14 +32,7 @@ SUMMARY = ["Games: 7 (1 with errors, 1 errors in all)", "Plies: 14",
            "  e4: 3 games, White 75.0%", "  d4: 1 game, White 0.0%", "  f3: 1 game, White 0.0%"]
 
 
-def load_example():
-    spec = importlib.util.spec_from_file_location("pgn_table", EXAMPLE)
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
-    return module
-
-
-example = load_example()
+example = load_script(EXAMPLE, "pgn_table")
 
 
 @pytest.fixture(scope="module")

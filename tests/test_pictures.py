@@ -1,7 +1,6 @@
 """Pictures of boards: unicode() as python-chess writes it, svg() checked element by element against
 python-chess's reading of the same piece sets, and the SVG as a browser draws it."""
 
-import importlib.util
 import itertools
 import pathlib
 import random
@@ -11,7 +10,7 @@ import chess
 import pytest
 
 import tarvik
-from conftest import PanicException, square
+from conftest import PanicException, load_script, square
 
 REPO = pathlib.Path(__file__).resolve().parents[1]
 SVG = "{http://www.w3.org/2000/svg}"
@@ -174,10 +173,7 @@ def test_notebook_picture_marks_the_last_move_and_a_check():
 
 
 def load_renderer():
-    spec = importlib.util.spec_from_file_location("render_svg", REPO / "tools" / "render_svg.py")
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
-    return module
+    return load_script(REPO / "tools" / "render_svg.py", "render_svg")
 
 
 LIGHT, DARK = (0xEE, 0xDA, 0xB7), (0xB9, 0x8B, 0x62)
