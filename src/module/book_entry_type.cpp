@@ -86,18 +86,4 @@ PyObject* to_python(const BookEntry& entry) {
     return emplace_record(PyObject_Init(static_cast<PyObject*>(block), type), BookEntry(entry));
 }
 
-PyObject* to_python(const std::vector<BookEntry>& entries) {
-    PyObject* list = PyList_New(static_cast<Py_ssize_t>(entries.size()));
-    if (list == nullptr) return nullptr;
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        PyObject* entry = to_python(entries[i]);
-        if (entry == nullptr) {
-            Py_DECREF(list);
-            return nullptr;
-        }
-        PyList_SET_ITEM(list, static_cast<Py_ssize_t>(i), entry);
-    }
-    return list;
-}
-
 }  // namespace tarvik::module

@@ -2,8 +2,6 @@
 // BookEntry objects it hands out. Both are created once per runtime, on first need.
 #pragma once
 
-#include <vector>
-
 #include "../book/polyglot_book.hpp"
 #include "types.hpp"
 
@@ -15,9 +13,6 @@ PyTypeObject* book_reader_type();
 // Drop the type objects once their runtime has finalized (see forget_board_type).
 void forget_book_entry_type();
 void forget_book_reader_type();
-
-PyObject* to_python(const tarvik::BookEntry& entry);                 // a new BookEntry
-PyObject* to_python(const std::vector<tarvik::BookEntry>& entries);  // a new list of them
 
 // open_book(path): a BookReader over the file at `path`.
 PyObject* open_book(PyObject* module, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames);

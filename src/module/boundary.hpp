@@ -25,6 +25,7 @@
 
 namespace tarvik {
 struct Board;
+struct BookEntry;
 }
 namespace tarvik::game {
 struct GameRecord;
@@ -229,10 +230,7 @@ PyObject* to_python(const std::string& text);
 PyObject* to_python(const Move& move);  // a new Move object
 PyObject* to_python(tarvik::Board&& board);  // a new Board object owning the board
 PyObject* to_python(game::GameRecord&& record);  // a new Game object owning the record
-PyObject* to_python(std::span<const Move> moves);  // a new list of new Move objects
-inline PyObject* to_python(const MoveList& moves) {
-    return to_python(std::span<const Move>(moves.begin(), moves.size()));
-}
+PyObject* to_python(const BookEntry& entry);  // a new BookEntry object
 
 // None for an absent value.
 template <class T>
@@ -242,7 +240,7 @@ PyObject* to_python(const std::optional<T>& value) {
 
 // A new list.
 template <class T>
-PyObject* to_python(const std::vector<T>& items) {
+PyObject* to_python(std::span<const T> items) {
     PyObject* list = PyList_New(static_cast<Py_ssize_t>(items.size()));
     if (list == nullptr) return nullptr;
     for (std::size_t i = 0; i < items.size(); ++i) {
@@ -255,6 +253,11 @@ PyObject* to_python(const std::vector<T>& items) {
     }
     return list;
 }
+template <class T>
+PyObject* to_python(const std::vector<T>& items) {
+    return to_python(std::span<const T>(items));
+}
+inline PyObject* to_python(const MoveList& moves) { return to_python(std::span<const Move>(moves.begin(), moves.size())); }
 
 // ---------------------------------------------------------------------------
 // Methods

@@ -182,18 +182,4 @@ PyObject* to_python(const Move& move) {
     return emplace_record(self, Move(move));
 }
 
-PyObject* to_python(std::span<const Move> moves) {
-    PyObject* list = PyList_New(static_cast<Py_ssize_t>(moves.size()));
-    if (list == nullptr) return nullptr;
-    for (std::size_t i = 0; i < moves.size(); ++i) {
-        PyObject* move = to_python(moves[i]);
-        if (move == nullptr) {
-            Py_DECREF(list);
-            return nullptr;
-        }
-        PyList_SET_ITEM(list, static_cast<Py_ssize_t>(i), move);
-    }
-    return list;
-}
-
 }  // namespace tarvik::module
