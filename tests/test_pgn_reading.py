@@ -56,6 +56,8 @@ def test_offsets_select_games_and_read_one_game_again(tmp_path):
     (lambda: Game.from_board(Board(), {"no spaces": "x"}), ValueError, "invalid tag name"),
     (lambda: Game.from_board(Board(), {"A": "b\nc"}), ValueError, "line break"),
     (lambda: Game.from_board(Board(), ["x"]), TypeError, None),
+    (lambda: Game.from_board(Board(), type("M", (dict,), {"items": lambda self: [("a", "b", "c")]})()), TypeError,
+     "not a (name, value) pair"),
     (lambda: next(read_pgn(PGN)).export(columns=-1), OverflowError, None),
     (lambda: next(read_pgn(PGN)).header(5), TypeError, "argument 'name'"),
 ])
@@ -134,7 +136,8 @@ def test_files_larger_than_a_read_are_read_in_pieces(tmp_path):
 
 @pytest.mark.parametrize("fen", [
     "bqnb1rkr/pp3ppp/3ppn2/2p5/5P2/P2P4/NPP1P1PP/BQ1BNRKR w HFhf - 2 9", "1r2k1r1/8/8/8/8/8/8/1R2K1R1 w KQkq - 0 1",
-    "r3k2r/8/8/8/8/8/8/R3K2R w HAha - 0 1", "r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", "4k3/8/8/8/8/8/8/R3K3 w Q - 0 1"])
+    "r3k2r/8/8/8/8/8/8/R3K2R w HAha - 0 1", "r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", "4k3/8/8/8/8/8/8/R3K3 w Q - 0 1",
+    "4k3/8/8/8/8/8/8/R4K~1R w KQ - 0 1"])
 def test_castling_rights_only_chess960_has_are_not_played(fen):
     text = f'[FEN "{fen}"]\n\n1. Kf1 *'
     game = next(read_pgn(text.encode()))

@@ -57,6 +57,24 @@ Bitboard usable_rooks(const Position& position, Bitboard promoted, Bitboard gran
     return usable;
 }
 
+bool has_chess960_rights(const Position& position, Bitboard promoted, Bitboard granted) {
+    constexpr Bitboard CORNERS = (FILE_A | FILE_A << 7) & (RANK_1 | RANK_8);
+    bool chess960 = false;
+    for (const bool white : {true, false}) {
+        const Bitboard rooks = granted & back_rank_rooks(position, white);
+        const Bitboard own_kings = position.kings & colour_pieces(position, white) & ~promoted;
+        const Bitboard kings = own_kings & back_rank(white);
+        if (!rooks || !kings) continue;
+        const Square king = highest_square(kings);
+        Bitboard counted = 0;
+        if (lowest_square(rooks) < king) counted |= rooks & (0 - rooks);
+        if (highest_square(rooks) > king) counted |= SQUARE_MASKS[highest_square(rooks)];
+        const bool king_home = own_kings & SQUARE_MASKS[white ? E1 : E8];
+        chess960 = chess960 || (counted & ~CORNERS) || (counted && !king_home);
+    }
+    return chess960;
+}
+
 std::string rook_rights_text(const Position& position, Bitboard promoted, Bitboard usable) {
     std::string text;
     for (const bool white : {true, false}) {

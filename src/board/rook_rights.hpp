@@ -22,6 +22,12 @@ Bitboard granted_rooks(const Position& position, Bitboard promoted, std::u32stri
 // the side's king, not promoted, on e1 or e8.
 Bitboard usable_rooks(const Position& position, Bitboard promoted, Bitboard granted);
 
+// Whether the granted rights are Chess960's, as python-chess judges them: of each
+// side's granted rooks, the outermost on either side of its king (not promoted, on
+// its back rank) count, and one of them stands off the corners, or its king off e1
+// or e8.
+bool has_chess960_rights(const Position& position, Bitboard promoted, Bitboard granted);
+
 // Usable rights as python-chess's fen() writes them: for White then Black, each rook
 // from the highest as k or q by its side of the king (upper case for White), by its
 // file letter when another rook of the side on that rank stands further out on the

@@ -196,7 +196,9 @@ Placement read_placement(Text field) {
 
 }  // namespace
 
-Board board_from_strict_fen(std::string_view fen) {
+Board board_from_strict_fen(std::string_view fen) { return read_strict_fen(fen).board; }
+
+StrictFen read_strict_fen(std::string_view fen) {
     const std::u32string text = decode_utf8(fen);
     const Fields field = split_fields(text);
     // Checked in the order python-chess checks them, so the same fault is named.
@@ -232,7 +234,7 @@ Board board_from_strict_fen(std::string_view fen) {
     plain += ' ';
     plain += en_passant ? square_name(*en_passant) : "-";
     plain += ' ' + std::to_string(position.half_move_clock) + ' ' + std::to_string(position.full_move_number);
-    return board_from_position(position, rights, std::move(plain));
+    return {board_from_position(position, rights, std::move(plain)), placement.promoted, granted};
 }
 
 }  // namespace tarvik

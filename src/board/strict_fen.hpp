@@ -22,4 +22,13 @@ namespace tarvik {
 // full-move number of at least 1.
 Board board_from_strict_fen(std::string_view fen);
 
+// The same board, with what the FEN says beyond it: the squares it marks promoted,
+// and the rooks its castling field grants (rook_rights.hpp), usable or not.
+struct StrictFen {
+    Board board;
+    Bitboard promoted;
+    Bitboard granted_rooks;
+};
+StrictFen read_strict_fen(std::string_view fen);
+
 }  // namespace tarvik

@@ -205,8 +205,13 @@ bool to_tag_pairs(PyObject* value, std::optional<game::TagPairs>& out) {
     for (Py_ssize_t i = 0; read && i < PyList_GET_SIZE(items); ++i) {
         PyObject* pair = PyList_GET_ITEM(items, i);
         std::string name, text;
-        read = PyTuple_Check(pair) && PyTuple_GET_SIZE(pair) == 2 && to_text(PyTuple_GET_ITEM(pair, 0), name) &&
-               to_text(PyTuple_GET_ITEM(pair, 1), text);
+        if (!PyTuple_Check(pair) || PyTuple_GET_SIZE(pair) != 2) {
+            // A mapping whose items() is not a dict's.
+            PyErr_Format(PyExc_TypeError, "argument 'headers': items() gave %R, not a (name, value) pair", pair);
+            read = false;
+            break;
+        }
+        read = to_text(PyTuple_GET_ITEM(pair, 0), name) && to_text(PyTuple_GET_ITEM(pair, 1), text);
         if (read) pairs.emplace_back(std::move(name), std::move(text));
     }
     Py_DECREF(items);
