@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <string>
 
 #include "text.hpp"
@@ -34,7 +33,20 @@ std::optional<Number> number(std::string_view digits) {
     return value;
 }
 
-double decimal(std::string_view text) { return std::strtod(std::string(text).c_str(), nullptr); }
+// Digits with an optional point and sign, as Python's float() reads them whatever
+// the C library's locale says a decimal point is.
+double decimal(std::string_view text) {
+    if (!text.empty() && text[0] == '+') text.remove_prefix(1);
+    const std::string_view digits = text.substr(text.starts_with('-') ? 1 : 0);
+    double value = 0;
+    if (std::from_chars(text.data(), text.data() + text.size(), value).ec == std::errc::result_out_of_range) {
+        // Beyond a double: too large unless the whole part is zero, then too small.
+        const bool whole_is_zero = digits.substr(0, digits.find('.')).find_first_not_of('0') == std::string_view::npos;
+        value = whole_is_zero ? 0.0 : HUGE_VAL;
+        if (text.starts_with('-')) value = -value;
+    }
+    return value;
+}
 
 // h:mm:ss(.s) at `at`, then "]": the seconds it says.
 std::optional<double> clock_at(std::string_view text, std::size_t at) {
