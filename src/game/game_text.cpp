@@ -18,12 +18,9 @@ constexpr std::size_t LOOKAHEAD = 1024;
 bool GameText::needs_cleaning(std::size_t begin, std::size_t end) {
     if (begin >= clean_begin_ && end <= clean_end_) return false;
     const std::size_t ahead = std::min(source_.size(), std::max(end, begin + LOOKAHEAD));
-    if (!game::needs_cleaning(source_.substr(begin, ahead - begin))) {
-        clean_begin_ = begin;
-        clean_end_ = ahead;
-        return false;
-    }
-    return game::needs_cleaning(source_.substr(begin, end - begin));
+    clean_begin_ = begin;
+    clean_end_ = begin + clean_length(source_.substr(begin, ahead - begin));
+    return end > clean_end_;
 }
 
 TextSpan GameText::keep(std::size_t begin, std::size_t size) {

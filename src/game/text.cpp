@@ -45,27 +45,27 @@ std::size_t sequence_length(std::string_view text, std::size_t at, std::size_t& 
 
 }  // namespace
 
-bool needs_cleaning(std::string_view text) {
+std::size_t clean_length(std::string_view text) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
-    // The bytes OR-ed together hold the high bit when one of them does.
-    unsigned char ored = 0, carriage = 0;
+    const auto special = [](unsigned char c) { return c >= 0x80 || c == '\r'; };
     std::size_t at = 0;
     // Blocks read whole, without an exit inside, which compilers turn into vector
-    // instructions: most text holds neither, and is read to its end.
+    // instructions: most text holds neither, and is read to its end. The bytes
+    // OR-ed together hold the high bit when one of them does.
     constexpr std::size_t BLOCK = 256;
     for (; at + BLOCK <= text.size(); at += BLOCK) {
+        unsigned char ored = 0, carriage = 0;
         for (std::size_t i = 0; i < BLOCK; ++i) {
             ored |= bytes[at + i];
             carriage |= bytes[at + i] == '\r';
         }
-        if ((ored & 0x80) || carriage) return true;
+        if ((ored & 0x80) || carriage) break;
     }
-    for (; at < text.size(); ++at) {
-        ored |= bytes[at];
-        carriage |= bytes[at] == '\r';
-    }
-    return (ored & 0x80) || carriage;
+    while (at < text.size() && !special(bytes[at])) ++at;
+    return at;
 }
+
+bool needs_cleaning(std::string_view text) { return clean_length(text) < text.size(); }
 
 std::size_t space_length(std::string_view text, std::size_t at) {
     if (at >= text.size()) return 0;

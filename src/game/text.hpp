@@ -23,6 +23,9 @@ std::string_view strip(std::string_view text);
 // or above (most text holds neither).
 bool needs_cleaning(std::string_view text);
 
+// The length of the text's start that holds neither.
+std::size_t clean_length(std::string_view text);
+
 // Appends the text with every ill-formed byte sequence replaced by U+FFFD, one per
 // maximal subpart, as CPython's "replace" error handler decodes it, and every line
 // break ("\r\n" or "\r") written as "\n", as a file read in text mode gives it.
