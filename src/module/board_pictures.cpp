@@ -10,33 +10,15 @@
 namespace tarvik::module {
 namespace {
 
-using BoolParam = Param<bool, to_bool>;
-using TrueParam = Defaulted<BoolParam, true>;
-
 struct EmptySquareParam : TextParam {
     static std::string initial() { return "\u2b58"; }
 };
 
 // An integer 0..2**32-1, or None for none.
-bool to_optional_number(PyObject* value, std::optional<std::uint32_t>& out) {
-    if (value == Py_None) {
-        out.reset();
-        return true;
-    }
-    return to_square32(value, out.emplace());
-}
-
-using OptionalSquareParam = Param<std::optional<std::uint32_t>, to_optional_number>;
+using OptionalSquareParam = Optional<Square32Param>;
 using SizeParam = Defaulted<OptionalSquareParam, std::uint32_t{390}>;
 
-bool to_optional_move(PyObject* value, std::optional<Move>& out) {
-    if (value == Py_None) {
-        out.reset();
-        return true;
-    }
-    return to_move(value, out.emplace());
-}
-using OptionalMoveParam = Param<std::optional<Move>, to_optional_move>;
+using OptionalMoveParam = Optional<MoveParam>;
 
 using Arrows = std::vector<std::pair<std::uint32_t, std::uint32_t>>;
 

@@ -51,7 +51,7 @@ PyObject* piece_map_method(PyObject* self, PyObject*) {
 PyObject* king_method(PyObject* self, Arguments args, Py_ssize_t nargs, PyObject* kwnames) {
     static constexpr const char* parameters[] = {"color"};
     static constexpr Signature signature{"Board.king", parameters, 1};
-    return board_call<Access::shared, ColorParam>(self, signature, args, nargs, kwnames,
+    return board_call<Access::shared, BoolParam>(self, signature, args, nargs, kwnames,
         [](tarvik::Board& board, bool white) -> std::optional<std::int64_t> {
             if (const std::optional<Square> king = king_square(board.position, white)) return *king;
             return std::nullopt;
@@ -61,7 +61,7 @@ PyObject* king_method(PyObject* self, Arguments args, Py_ssize_t nargs, PyObject
 PyObject* attackers_method(PyObject* self, Arguments args, Py_ssize_t nargs, PyObject* kwnames) {
     static constexpr const char* parameters[] = {"color", "square"};
     static constexpr Signature signature{"Board.attackers", parameters, 2};
-    return board_call<Access::shared, ColorParam, SquareParam>(self, signature, args, nargs, kwnames,
+    return board_call<Access::shared, BoolParam, SquareParam>(self, signature, args, nargs, kwnames,
         [](tarvik::Board& board, bool white, std::uint8_t square) {
             return attackers(board.position, white, square, occupied(board.position));
         });
@@ -83,7 +83,7 @@ template <auto answer, const char* name>
 PyObject* side_and_square_method(PyObject* self, Arguments args, Py_ssize_t nargs, PyObject* kwnames) {
     static constexpr const char* parameters[] = {"color", "square"};
     static constexpr Signature signature{name, parameters, 2};
-    return board_call<Access::shared, ColorParam, SquareParam>(self, signature, args, nargs, kwnames,
+    return board_call<Access::shared, BoolParam, SquareParam>(self, signature, args, nargs, kwnames,
         [](tarvik::Board& board, bool white, std::uint8_t square) { return answer(board.position, white, square); });
 }
 
@@ -99,7 +99,7 @@ template <std::uint8_t white_wing, std::uint8_t black_wing, const char* name>
 PyObject* castling_rights_method(PyObject* self, Arguments args, Py_ssize_t nargs, PyObject* kwnames) {
     static constexpr const char* parameters[] = {"color"};
     static constexpr Signature signature{name, parameters, 1};
-    return board_call<Access::shared, ColorParam>(self, signature, args, nargs, kwnames,
+    return board_call<Access::shared, BoolParam>(self, signature, args, nargs, kwnames,
         [](tarvik::Board& board, bool white) {
             return (castling_wings(board.position, board.castling_field()) & (white ? white_wing : black_wing)) != 0;
         });

@@ -59,19 +59,7 @@ bool to_book_query(PyObject* value, BookQuery& out) {
     return to_bitboard(value, out.key.emplace());
 }
 
-// Moves from any iterable of Move objects.
-bool to_moves(PyObject* value, std::vector<Move>& out) {
-    const Owned iterator(PyObject_GetIter(value));
-    if (!iterator) return false;
-    while (PyObject* item = PyIter_Next(iterator.get())) {
-        const Owned move(item);
-        if (!to_move(item, out.emplace_back())) return false;
-    }
-    return !PyErr_Occurred();
-}
-
 using BookQueryParam = Param<BookQuery, to_book_query>;
-using ExcludedMovesParam = Param<std::vector<Move>, to_moves>;
 using MinimumWeightParam = Defaulted<CountParam, 1LL>;
 
 // Every probe takes the board or key by position, the rest by keyword only.
@@ -89,13 +77,6 @@ std::vector<BookEntry> probe(const OpenedBook& opened, const BookQuery& query, l
 // default, calling randint.
 
 void raise_no_entry() { PyErr_SetString(PyExc_IndexError, "the book has no entry for this position"); }
-
-// The entries of a probe, in a type of this file so that the boundary finds its conversion.
-struct EntryList {
-    std::vector<BookEntry> entries;
-};
-
-PyObject* to_python(EntryList&& list) { return module::to_python(list.entries); }
 
 struct FoundEntry {
     std::optional<BookEntry> entry;
@@ -211,17 +192,17 @@ PyObject* reader_call(PyObject* self, Body&& body) {
 PyObject* find_all_method(PyObject* self, Arguments args, Py_ssize_t nargs, PyObject* kwnames) {
     static constexpr const char* parameters[] = {"board", "minimum_weight", "exclude_moves"};
     static constexpr Signature signature{"BookReader.find_all", parameters, 1, 2};
-    return reader_call<Access::shared, BookQueryParam, MinimumWeightParam, ExcludedMovesParam>(
+    return reader_call<Access::shared, BookQueryParam, MinimumWeightParam, MovesParam>(
         self, signature, args, nargs, kwnames,
         [](const OpenedBook& opened, const BookQuery& query, long long minimum_weight, std::vector<Move> excluded) {
-            return EntryList{probe(opened, query, minimum_weight, std::move(excluded))};
+            return probe(opened, query, minimum_weight, std::move(excluded));
         });
 }
 
 PyObject* find_method(PyObject* self, Arguments args, Py_ssize_t nargs, PyObject* kwnames) {
     static constexpr const char* parameters[] = {"board", "minimum_weight", "exclude_moves"};
     static constexpr Signature signature{"BookReader.find", parameters, 1, 2};
-    return reader_call<Access::shared, BookQueryParam, MinimumWeightParam, ExcludedMovesParam>(
+    return reader_call<Access::shared, BookQueryParam, MinimumWeightParam, MovesParam>(
         self, signature, args, nargs, kwnames,
         [](const OpenedBook& opened, const BookQuery& query, long long minimum_weight, std::vector<Move> excluded) {
             return FoundEntry{heaviest(probe(opened, query, minimum_weight, std::move(excluded)))};
@@ -231,7 +212,7 @@ PyObject* find_method(PyObject* self, Arguments args, Py_ssize_t nargs, PyObject
 PyObject* get_method(PyObject* self, Arguments args, Py_ssize_t nargs, PyObject* kwnames) {
     static constexpr const char* parameters[] = {"board", "default", "minimum_weight", "exclude_moves"};
     static constexpr Signature signature{"BookReader.get", parameters, 1, 2};
-    return reader_call<Access::shared, BookQueryParam, AnyParam, MinimumWeightParam, ExcludedMovesParam>(
+    return reader_call<Access::shared, BookQueryParam, AnyParam, MinimumWeightParam, MovesParam>(
         self, signature, args, nargs, kwnames,
         [](const OpenedBook& opened, const BookQuery& query, PyObject* fallback, long long minimum_weight,
            std::vector<Move> excluded) {
@@ -242,7 +223,7 @@ PyObject* get_method(PyObject* self, Arguments args, Py_ssize_t nargs, PyObject*
 PyObject* choice_method(PyObject* self, Arguments args, Py_ssize_t nargs, PyObject* kwnames) {
     static constexpr const char* parameters[] = {"board", "minimum_weight", "exclude_moves", "random"};
     static constexpr Signature signature{"BookReader.choice", parameters, 1, 3};
-    return reader_call<Access::shared, BookQueryParam, MinimumWeightParam, ExcludedMovesParam, AnyParam>(
+    return reader_call<Access::shared, BookQueryParam, MinimumWeightParam, MovesParam, AnyParam>(
         self, signature, args, nargs, kwnames,
         [](const OpenedBook& opened, const BookQuery& query, long long minimum_weight, std::vector<Move> excluded,
            PyObject* random) {
@@ -253,7 +234,7 @@ PyObject* choice_method(PyObject* self, Arguments args, Py_ssize_t nargs, PyObje
 PyObject* weighted_choice_method(PyObject* self, Arguments args, Py_ssize_t nargs, PyObject* kwnames) {
     static constexpr const char* parameters[] = {"board", "exclude_moves", "random"};
     static constexpr Signature signature{"BookReader.weighted_choice", parameters, 1, 2};
-    return reader_call<Access::shared, BookQueryParam, ExcludedMovesParam, AnyParam>(
+    return reader_call<Access::shared, BookQueryParam, MovesParam, AnyParam>(
         self, signature, args, nargs, kwnames,
         [](const OpenedBook& opened, const BookQuery& query, std::vector<Move> excluded, PyObject* random) {
             return RandomChoice{probe(opened, query, 1, std::move(excluded)), random, true};

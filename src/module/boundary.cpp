@@ -203,14 +203,6 @@ bool to_text(PyObject* value, std::string& out) {
     return true;
 }
 
-bool to_optional_text(PyObject* value, std::optional<std::string>& out) {
-    if (value == Py_None) {
-        out.reset();
-        return true;
-    }
-    return to_text(value, out.emplace());
-}
-
 bool to_char(PyObject* value, char32_t& out) {
     if (!PyUnicode_Check(value)) {
         cannot_convert(value, "PyString");
@@ -224,14 +216,6 @@ bool to_char(PyObject* value, char32_t& out) {
     }
     out = PyUnicode_READ_CHAR(value, 0);
     return true;
-}
-
-bool to_optional_char(PyObject* value, std::optional<char32_t>& out) {
-    if (value == Py_None) {
-        out.reset();
-        return true;
-    }
-    return to_char(value, out.emplace());
 }
 
 namespace {
@@ -351,10 +335,7 @@ bool to_bool(PyObject* value, bool& out) {
         cannot_convert(value, "PyBool");
         return false;
     }
-    const int truth = PyObject_IsTrue(value);
-    if (truth < 0) return false;
-    out = truth == 1;
-    return true;
+    return to_truth(value, out);
 }
 
 bool to_truth(PyObject* value, bool& out) {

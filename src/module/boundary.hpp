@@ -152,9 +152,7 @@ bool bind_arguments(const Signature& signature, PyObject* const* args, Py_ssize_
 // Converters: each reads one Python value into an engine value, or sets the error
 // and returns false.
 bool to_text(PyObject* value, std::string& out);
-bool to_optional_text(PyObject* value, std::optional<std::string>& out);  // None: absent
 bool to_char(PyObject* value, char32_t& out);
-bool to_optional_char(PyObject* value, std::optional<char32_t>& out);  // None: absent
 bool to_bitboard(PyObject* value, std::uint64_t& out);
 bool to_square32(PyObject* value, std::uint32_t& out);
 bool to_square8(PyObject* value, std::uint8_t& out);
@@ -182,19 +180,34 @@ struct Defaulted : P {
     static typename P::type initial() { return Default; }
 };
 
+// None for absent, or what P reads.
+template <class P>
+struct Optional {
+    using type = std::optional<typename P::type>;
+    static bool convert(PyObject* value, type& out) {
+        if (value == Py_None) {
+            out.reset();
+            return true;
+        }
+        return P::convert(value, out.emplace());
+    }
+    static type initial() { return std::nullopt; }
+};
+
 using TextParam = Param<std::string, to_text>;
 using BytesParam = Param<std::string, to_bytes>;
 using DepthParam = Param<std::uint32_t, to_depth>;
 using CountParam = Param<long long, to_count>;
 using AnyParam = Param<PyObject*, to_any>;
-using OptionalTextParam = Param<std::optional<std::string>, to_optional_text>;
+using OptionalTextParam = Optional<TextParam>;
 using CharParam = Param<char32_t, to_char>;
-using OptionalCharParam = Param<std::optional<char32_t>, to_optional_char>;
+using OptionalCharParam = Optional<CharParam>;
 using BitboardParam = Param<std::uint64_t, to_bitboard>;
 using Square32Param = Param<std::uint32_t, to_square32>;
 using Square8Param = Param<std::uint8_t, to_square8>;
 using SquareParam = Param<std::uint8_t, to_square>;
-using ColorParam = Param<bool, to_bool>;
+using BoolParam = Param<bool, to_bool>;
+using TrueParam = Defaulted<BoolParam, true>;
 using TruthParam = Param<bool, to_truth>;
 
 // After a failed conversion of the argument `name`: a TypeError is raised again

@@ -162,26 +162,14 @@ PyObject* board_method(PyObject* self, PyObject*) {
     });
 }
 
-bool to_columns(PyObject* value, std::optional<std::size_t>& out) {
-    if (value == Py_None) {
-        out.reset();
-        return true;
-    }
-    std::uint32_t columns = 0;
-    if (!to_square32(value, columns)) return false;
-    out = columns;
-    return true;
-}
-
-using ColumnsParam = Defaulted<Param<std::optional<std::size_t>, to_columns>, std::size_t{80}>;
-using FlagParam = Defaulted<Param<bool, to_bool>, true>;
+using ColumnsParam = Defaulted<Optional<Square32Param>, std::uint32_t{80}>;
 
 PyObject* export_method(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     static constexpr const char* parameters[] = {"columns", "headers", "comments", "variations"};
     static constexpr Signature signature{"Game.export", parameters, 0, 4};
-    return call_method<GameData, Access::shared, ColumnsParam, FlagParam, FlagParam, FlagParam>(
+    return call_method<GameData, Access::shared, ColumnsParam, TrueParam, TrueParam, TrueParam>(
         self, signature, args, nargs, kwnames,
-        [](GameData& data, std::optional<std::size_t> columns, bool headers, bool comments, bool variations) {
+        [](GameData& data, std::optional<std::uint32_t> columns, bool headers, bool comments, bool variations) {
             return game::export_pgn(data.record, {columns, headers, comments, variations});
         });
 }

@@ -168,17 +168,7 @@ std::FILE* open_path(PyObject* source) {
 
 bool to_offset(PyObject* value, std::uint64_t& out) { return to_bitboard(value, out); }
 
-bool to_optional_offset(PyObject* value, std::optional<std::uint64_t>& out) {
-    if (value == Py_None) {
-        out.reset();
-        return true;
-    }
-    return to_offset(value, out.emplace());
-}
-
 using OffsetParam = Param<std::uint64_t, to_offset>;
-using OptionalOffsetParam = Param<std::optional<std::uint64_t>, to_optional_offset>;
-using HeadersOnlyParam = Param<bool, to_bool>;
 
 // Where reading from `start` must begin, the source being `size` bytes read by `read_at`.
 std::uint64_t resume_at(std::uint64_t start, std::uint64_t size, const game::ReadAt& read_at) {
@@ -237,7 +227,7 @@ PyObject* read_pgn(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject*
     PyObject* bound[4] = {};
     if (!bind_arguments(signature, args, nargs, kwnames, bound)) return nullptr;
     std::tuple<PyObject*, std::uint64_t, std::optional<std::uint64_t>, bool> values{};
-    if (!convert_arguments<AnyParam, OffsetParam, OptionalOffsetParam, HeadersOnlyParam>(
+    if (!convert_arguments<AnyParam, OffsetParam, Optional<OffsetParam>, BoolParam>(
             signature, bound, values, std::index_sequence_for<int, int, int, int>{})) {
         return nullptr;
     }
