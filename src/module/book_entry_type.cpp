@@ -57,6 +57,7 @@ PyGetSetDef attributes[] = {
 };
 
 PyType_Slot slots[] = {
+    {Py_tp_doc, const_cast<char*>(doc("BookEntry"))},
     {Py_tp_dealloc, reinterpret_cast<void*>(dealloc_object<BookEntry>)},
     {Py_tp_repr, reinterpret_cast<void*>(entry_repr)},
     {Py_tp_richcompare, reinterpret_cast<void*>(entry_richcompare)},
@@ -72,7 +73,7 @@ PyType_Spec type_spec{"builtins.BookEntry", sizeof(Object<BookEntry>), 0,
 }  // namespace
 
 PyTypeObject* book_entry_type() {
-    if (the_book_entry_type == nullptr) the_book_entry_type = create_documented_type(type_spec, doc("BookEntry"));
+    if (the_book_entry_type == nullptr) the_book_entry_type = create_type(type_spec, ClassDoc::kept);
     return the_book_entry_type;
 }
 

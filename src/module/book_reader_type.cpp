@@ -313,6 +313,7 @@ const PyMethodDef methods[] = {
 };
 
 PyType_Slot slots[] = {
+    {Py_tp_doc, const_cast<char*>(doc("BookReader"))},
     {Py_tp_dealloc, reinterpret_cast<void*>(dealloc_object<OpenedBook>)},
     {Py_tp_repr, reinterpret_cast<void*>(reader_repr)},
     {Py_tp_methods, const_cast<PyMethodDef*>(methods)},
@@ -337,7 +338,7 @@ PyObject* to_python(OpenedBook&& opened) {
 }  // namespace
 
 PyTypeObject* book_reader_type() {
-    if (the_book_reader_type == nullptr) the_book_reader_type = create_documented_type(type_spec, doc("BookReader"));
+    if (the_book_reader_type == nullptr) the_book_reader_type = create_type(type_spec, ClassDoc::kept);
     return the_book_reader_type;
 }
 

@@ -159,6 +159,7 @@ PyGetSetDef attributes[] = {
 };
 
 PyType_Slot slots[] = {
+    {Py_tp_doc, const_cast<char*>(doc("GameNode"))},
     {Py_tp_new, reinterpret_cast<void*>(refuse_construction)},
     {Py_tp_dealloc, reinterpret_cast<void*>(dealloc_object<NodeRef>)},
     {Py_tp_repr, reinterpret_cast<void*>(repr_form)},
@@ -173,7 +174,7 @@ PyType_Spec type_spec{"builtins.GameNode", sizeof(Object<NodeRef>), 0,
 }  // namespace
 
 PyTypeObject* game_node_type() {
-    if (the_game_node_type == nullptr) the_game_node_type = create_documented_type(type_spec, doc("GameNode"));
+    if (the_game_node_type == nullptr) the_game_node_type = create_type(type_spec, ClassDoc::kept);
     return the_game_node_type;
 }
 

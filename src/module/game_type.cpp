@@ -282,6 +282,7 @@ PyGetSetDef attributes[] = {
 };
 
 PyType_Slot slots[] = {
+    {Py_tp_doc, const_cast<char*>(doc("Game"))},
     {Py_tp_new, reinterpret_cast<void*>(refuse_construction)},
     {Py_tp_dealloc, reinterpret_cast<void*>(dealloc_object<GameData>)},
     {Py_tp_str, reinterpret_cast<void*>(text_form)},
@@ -297,7 +298,7 @@ PyType_Spec type_spec{"builtins.Game", sizeof(Object<GameData>), 0, Py_TPFLAGS_D
 }  // namespace
 
 PyTypeObject* game_type() {
-    if (the_game_type == nullptr) the_game_type = create_documented_type(type_spec, doc("Game"));
+    if (the_game_type == nullptr) the_game_type = create_type(type_spec, ClassDoc::kept);
     return the_game_type;
 }
 

@@ -138,6 +138,7 @@ PyObject* refuse_construction(PyTypeObject*, PyObject*, PyObject*) {
 }
 
 PyType_Slot slots[] = {
+    {Py_tp_doc, const_cast<char*>(doc("PgnReader"))},
     {Py_tp_new, reinterpret_cast<void*>(refuse_construction)},
     {Py_tp_dealloc, reinterpret_cast<void*>(dealloc)},
     {Py_tp_traverse, reinterpret_cast<void*>(traverse)},
@@ -248,7 +249,7 @@ PyObject* read_pgn(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject*
 }
 
 PyTypeObject* pgn_reader_type() {
-    if (the_pgn_reader_type == nullptr) the_pgn_reader_type = create_documented_type(type_spec, doc("PgnReader"));
+    if (the_pgn_reader_type == nullptr) the_pgn_reader_type = create_type(type_spec, ClassDoc::kept);
     return the_pgn_reader_type;
 }
 

@@ -24,22 +24,6 @@ bool set_class_attribute(PyTypeObject* type, const char* name, PyObject* value) 
     return set;
 }
 
-PyTypeObject* create_documented_type(PyType_Spec& type_spec, const char* doc) {
-    PyTypeObject* type = create_type(type_spec);
-    if (type == nullptr) return nullptr;
-    PyObject* dict = PyType_GetDict(type);
-    PyObject* text = PyUnicode_FromString(doc);
-    const bool documented = dict != nullptr && text != nullptr && PyDict_SetItemString(dict, "__doc__", text) == 0;
-    Py_XDECREF(text);
-    Py_XDECREF(dict);
-    if (!documented) {
-        Py_DECREF(type);
-        return nullptr;
-    }
-    PyType_Modified(type);
-    return type;
-}
-
 namespace {
 
 PyObject* attribute_of(const char* module_name, const char* name) {

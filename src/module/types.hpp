@@ -74,9 +74,6 @@ PyTypeObject* create_type(PyType_Spec& type_spec, ClassDoc class_doc = ClassDoc:
 // Sets a class attribute of an immutable type (before any instance uses it).
 bool set_class_attribute(PyTypeObject* type, const char* name, PyObject* value);
 
-// The same for a class whose __doc__ is its documentation rather than None.
-PyTypeObject* create_documented_type(PyType_Spec& type_spec, const char* doc);
-
 // Copies the engine record out of an instance of `type` under shared access, so
 // later changes to the object do not reach the engine. Any other value raises
 // "'{type}' object cannot be converted to '{name}'".
