@@ -131,6 +131,17 @@ bool update_castling_rights(Position& position, Square from, Square to, int dist
     return castles;
 }
 
+Move castling_as_king_move(Move move, Bitboard kings) {
+    constexpr Square E1 = 4, E8 = 60;
+    if (move.promotion) return move;
+    for (const Square home : {E1, E8}) {
+        if (move.from_square != home || !(kings & SQUARE_MASKS[home])) continue;
+        if (move.to_square == home + 3) move.to_square = home + 2;
+        if (move.to_square == home - 4) move.to_square = home - 2;
+    }
+    return move;
+}
+
 bool castles(const Position& position, const Move& move) {
     return mover_letter(position, move) == 'k' && square_distance(move.from_square, move.to_square) == 2;
 }

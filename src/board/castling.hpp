@@ -44,6 +44,11 @@ bool update_castling_rights(Position& position, Square from, Square to, int dist
 // squares, which only castling does.
 bool castles(const Position& position, const Move& move);
 
+// Castling written as the king taking its own rook, as books and some UCI dialects
+// write it: e1h1 is e1g1 and e1a1 is e1c1 when a king (of either colour, as the
+// king set says) stands on e1; the same on e8. Other moves come back unchanged.
+Move castling_as_king_move(Move move, Bitboard kings);
+
 // The castling moves allowed now, in the order of the rights text: king and rook at
 // home, the squares between them empty, and the king's path not attacked.
 void castling_moves(const Position& position, const CastlingField& field, MoveList& moves);

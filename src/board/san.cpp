@@ -52,16 +52,10 @@ bool matches(const Position& position, const SanRequest& request, const Move& mo
     return letter == 'p' && (request.file >= 0 || FILE_OF[move.from_square] == FILE_OF[move.to_square]);
 }
 
-// The one move an origin given in full names: a king on e1 or e8 moving onto its
-// rook's corner castles, as "e1h1" says in the UCI dialects that write castling so.
+// The one move an origin given in full names, "e1h1" castling as its dialect means.
 Move move_from_origin(const Position& position, const SanRequest& request) {
-    const Square from = Square(request.rank * 8 + request.file);
-    Square to = request.to;
-    if (!request.promotion && (from == 4 || from == 60) && (position.kings & SQUARE_MASKS[from])) {
-        if (to == from + 3) to = from + 2;
-        if (to == from - 4) to = from - 2;
-    }
-    return {from, to, request.promotion};
+    return castling_as_king_move({Square(request.rank * 8 + request.file), request.to, request.promotion},
+                                 position.kings);
 }
 
 Bitboard file_mask(int file) { return file < 0 ? ~Bitboard{0} : 0x0101010101010101ull << file; }

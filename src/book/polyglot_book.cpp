@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "../board/castling.hpp"
 #include "../board/failure.hpp"
 #include "../board/legal.hpp"
 #include "../board/zobrist.hpp"
@@ -32,20 +33,6 @@ std::optional<Move> decode(std::uint16_t raw) {
     if (from == to || code == 0) return Move{from, to};
     if (code >= PROMOTION_LETTERS.size()) return std::nullopt;
     return Move{from, to, PROMOTION_LETTERS[code]};
-}
-
-// Books write castling as the king taking its own rook: e1h1 is e1g1 and e1a1 is
-// e1c1 when a king (of either colour, as the king set says) stands on e1; the same
-// on e8.
-Move castling_as_king_move(Move move, Bitboard kings) {
-    constexpr Square E1 = 4, E8 = 60;
-    if (move.promotion) return move;
-    for (const Square home : {E1, E8}) {
-        if (move.from_square != home || !(kings & SQUARE_MASKS[home])) continue;
-        if (move.to_square == home + 3) move.to_square = home + 2;
-        if (move.to_square == home - 4) move.to_square = home - 2;
-    }
-    return move;
 }
 
 bool excluded(const BookFilter& filter, const Move& move) {
