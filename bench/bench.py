@@ -2,7 +2,9 @@
 
 The native peers (bench/peers.py) are chess libraries written in C or C++ from the
 package index: bulletchess, chessmg and nchess; the PGN tables (bench/pgn.py) read
-PGN with bulletchess and esca too.
+PGN with bulletchess and esca too, and the corpus tables (bench/corpora.py) read
+the real PGN files, concatenated to hundreds of megabytes, against
+rust-pgn-reader-python-binding as well.
 
 Every comparison runs both sides in this process (or, for the native tools,
 in this run), alternating between them, and reports their ratio; per-call
@@ -39,6 +41,7 @@ import chess.polyglot
 import tarvik
 
 import books_pictures
+import corpora
 import pgn
 from board_api import board_api
 from peers import PEERS
@@ -905,6 +908,7 @@ def main():
             PERFT_SUITE, perft_path, stockfish_path, sizes.native_repeat, sizes.native_depth)
         stack_bytes = report_memory(sizes.stack_moves, record_sizes, perft_peak, stockfish_peak)
         pgn.report(sys.modules[__name__], options.quick, options.seed)
+        corpora.report(options.quick)
     except BenchFailure as failure:
         print(f"\nBENCH FAILED: {failure}", file=sys.stderr)
         return 1

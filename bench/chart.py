@@ -11,7 +11,7 @@ matplotlib.use("Agg")  # no screen: draw into a file
 import matplotlib.pyplot as plt  # noqa: E402 - after the backend is chosen
 
 LIBRARY_COLOURS = {"python-chess": "#4c72b0", "stockfish": "#55a868", "bulletchess": "#c44e52",
-                   "chessmg": "#8172b2", "nchess": "#ccb974", "esca": "#64b5cd"}
+                   "chessmg": "#8172b2", "nchess": "#ccb974", "esca": "#64b5cd", "rust-pgn-reader": "#937860"}
 
 
 def draw(ratios, path, title):

@@ -61,8 +61,9 @@ setup_environment() {
 extras = tomllib.load(open("pyproject.toml", "rb"))["project"]["optional-dependencies"]
 print(*extras["test"], *extras["bench"], sep="\n")')
         ensure_requirements test "${test_requirements[@]}"
-        # Stockfish for perft totals; Chromium to draw board pictures as a browser does.
-        ensure_debian_packages stockfish chromium
+        # Stockfish for perft totals; Chromium to draw board pictures as a browser does;
+        # zstd to compress the benchmarks' corpora.
+        ensure_debian_packages stockfish chromium zstd
     fi
     # Incremental: scikit-build-core keeps its build tree under build/.
     .venv/bin/python -m pip install --quiet --disable-pip-version-check --no-build-isolation .
