@@ -907,7 +907,7 @@ def main():
         native_ratio, _, perft_peak, stockfish_peak, record_sizes, native_headline = native(
             PERFT_SUITE, perft_path, stockfish_path, sizes.native_repeat, sizes.native_depth)
         stack_bytes = report_memory(sizes.stack_moves, record_sizes, perft_peak, stockfish_peak)
-        pgn.report(sys.modules[__name__], options.quick, options.seed)
+        pgn.report(options.quick, options.seed)
         corpora.report(options.quick)
     except BenchFailure as failure:
         print(f"\nBENCH FAILED: {failure}", file=sys.stderr)

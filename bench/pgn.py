@@ -28,6 +28,8 @@ from pathlib import Path
 import chess
 import chess.pgn
 
+import tables
+
 HERE = Path(__file__).resolve().parent
 CACHE = HERE.parent / "build" / "bench"
 CORPUS_VERSION = 1  # part of the cached files' names: raise it when the writers below change
@@ -278,15 +280,15 @@ def race(libraries, path, sizes, headers_only=False):
     return best
 
 
-def require(bench, readings, what):
+def require(readings, what):
     """tarvik and python-chess must both read the file, the same games and moves, without errors (the
     corpora hold legal games only): else the figures would compare different work."""
     for name in ("tarvik", "python-chess"):
         if readings[name].failure:
-            raise bench.BenchFailure(f"{name} {readings[name].failure} {what}")
+            raise tables.BenchFailure(f"{name} {readings[name].failure} {what}")
     ours, theirs = readings["tarvik"], readings["python-chess"]
     if (ours.games, ours.moves, ours.errors, theirs.errors) != (theirs.games, theirs.moves, 0, 0):
-        raise bench.BenchFailure(
+        raise tables.BenchFailure(
             f"{what}: tarvik read {ours.games} games, {ours.moves} moves, {ours.errors} with errors; "
             f"python-chess {theirs.games} games, {theirs.moves} moves, {theirs.errors} with errors")
 
@@ -313,14 +315,14 @@ def games_per_second(reading):
     return f"{reading.rate:,.0f}"
 
 
-def report_reading(bench, corpora, sizes):
+def report_reading(corpora, sizes):
     """Games per second reading each corpus, every move checked, and tarvik's ratio over each library.
     Returns {kind: {library: ratio}} for the libraries that read the corpus as tarvik did, and
     {kind: tarvik's reading}."""
     rows, notes, ratios, ours_by_kind = [], [], {}, {}
     for kind, path in corpora.items():
         readings = race(["tarvik", *LIBRARIES], path, sizes)
-        require(bench, readings, f"reading the {kind} corpus")
+        require(readings, f"reading the {kind} corpus")
         ours = ours_by_kind[kind] = readings["tarvik"]
         cells, ratio_cells, ratios[kind] = [], [], {}
         for library in LIBRARIES:
@@ -330,15 +332,15 @@ def report_reading(bench, corpora, sizes):
                 notes.append(f"{library} on the {kind} corpus: {problem[1]}.")
                 continue
             value = ratios[kind][library] = ours.rate / readings[library].rate
-            bench.chart(f"read PGN, {kind} games", library, value)
+            tables.chart(f"read PGN, {kind} games", library, value)
             cells.append(games_per_second(readings[library]))
-            ratio_cells.append(bench.ratio(value))
+            ratio_cells.append(tables.ratio(value))
         rows.append([kind, ours.games, megabytes(path.stat().st_size), games_per_second(ours), *cells, *ratio_cells])
     for kind, by_library in ratios.items():
         if native := {library: value for library, value in by_library.items() if library in NATIVE_READERS}:
-            name, value = bench.fastest_peer(native)
-            notes.append(f"The fastest native peer on the {kind} corpus: {name} (tarvik {bench.ratio(value)}).")
-    bench.print_table(
+            name, value = tables.fastest_peer(native)
+            notes.append(f"The fastest native peer on the {kind} corpus: {name} (tarvik {tables.ratio(value)}).")
+    tables.print_table(
         f"Reading PGN: games per second, every move checked, the mainline's moves listed "
         f"(each library in a process of its own, in turns; best of {sizes.rounds})",
         ["corpus", "games", "size", "tarvik", *LIBRARIES, *(f"vs {library}" for library in LIBRARIES)],
@@ -351,19 +353,20 @@ def report_reading(bench, corpora, sizes):
     return ratios, ours_by_kind
 
 
-def report_headers(bench, corpora, sizes):
+def report_headers(corpora, sizes):
     """The headers-only scan against python-chess's read_headers. Returns {kind: ratio} and {kind:
     tarvik's scan}."""
     rows, ratios, ours_by_kind = [], {}, {}
     for kind, path in corpora.items():
         scans = race(["tarvik", "python-chess"], path, sizes, headers_only=True)
-        require(bench, scans, f"scanning the headers of the {kind} corpus")
+        require(scans, f"scanning the headers of the {kind} corpus")
         ours = ours_by_kind[kind] = scans["tarvik"]
         theirs = scans["python-chess"]
         ratios[kind] = ours.rate / theirs.rate
-        bench.chart(f"PGN headers only, {kind} games", "python-chess", ratios[kind])
-        rows.append([kind, ours.games, games_per_second(ours), games_per_second(theirs), bench.ratio(ratios[kind])])
-    bench.print_table(
+        tables.chart(f"PGN headers only, {kind} games", "python-chess", ratios[kind])
+        rows.append([kind, ours.games, games_per_second(ours), games_per_second(theirs),
+                     tables.ratio(ratios[kind])])
+    tables.print_table(
         f"Scanning PGN headers: games per second (best of {sizes.rounds})",
         ["corpus", "games", "tarvik", "python-chess", "ratio"],
         rows,
@@ -373,21 +376,21 @@ def report_headers(bench, corpora, sizes):
     return ratios, ours_by_kind
 
 
-def throughput_row(bench, label, path, full, headers, sizes):
+def throughput_row(label, path, full, headers, sizes):
     """tarvik's MB/s reading whole games and headers only, beside a plain search of the same bytes."""
     floor = race(["byte-search"], path, sizes)["byte-search"]
     if floor.failure:
-        raise bench.BenchFailure(f"the byte search {floor.failure} on {path}")
+        raise tables.BenchFailure(f"the byte search {floor.failure} on {path}")
     if floor.games != full.games:
-        raise bench.BenchFailure(f"{label}: {floor.games} '[Event ' tags but tarvik read {full.games} games")
+        raise tables.BenchFailure(f"{label}: {floor.games} '[Event ' tags but tarvik read {full.games} games")
     size = path.stat().st_size / 1e6
     return [label, megabytes(path.stat().st_size), f"{size / floor.seconds:.0f}", f"{size / full.seconds:.1f}",
             f"{size / headers.seconds:.1f}", f"{floor.seconds / full.seconds:.1%}",
             f"{floor.seconds / headers.seconds:.1%}"]
 
 
-def report_throughput(bench, rows):
-    bench.print_table(
+def report_throughput(rows):
+    tables.print_table(
         "Reading PGN against the floor: MB/s of a plain byte search of the file and of tarvik",
         ["file", "size", "byte search", "tarvik", "headers only", "tarvik / search", "headers / search"],
         rows,
@@ -396,7 +399,7 @@ def report_throughput(bench, rows):
     )
 
 
-def report_memory(bench, path, sizes):
+def report_memory(path, sizes):
     """tarvik reads a file of over BIG_FILE_BYTES (the corpus at `path` repeated) in a process of its own,
     whole games and headers only. Returns the peak resident set in MB and the file's throughput row."""
     once = dataclasses.replace(sizes, rounds=1, seconds=0.0)
@@ -407,11 +410,11 @@ def report_memory(bench, path, sizes):
                     "headers only": read_in_child("tarvik", big, once, headers_only=True)}
         for reading in readings.values():
             if reading.failure:
-                raise bench.BenchFailure(f"tarvik {reading.failure} reading a file of {size} bytes")
-        row = throughput_row(bench, f"{size / 1e6:.0f} MB file", big, readings["whole games"],
+                raise tables.BenchFailure(f"tarvik {reading.failure} reading a file of {size} bytes")
+        row = throughput_row(f"{size / 1e6:.0f} MB file", big, readings["whole games"],
                              readings["headers only"], once)
     peak_mb = max(reading.peak_kib for reading in readings.values()) * 1024 / 1e6
-    bench.print_table(
+    tables.print_table(
         f"Memory: tarvik reading a {size / 1e6:.0f} MB file (the server-style corpus over and over), "
         f"a process for each reading",
         ["read_pgn", "games", "resident after import", "peak", "growth", "time"],
@@ -424,43 +427,43 @@ def report_memory(bench, path, sizes):
     return peak_mb, row
 
 
-def report_goals(bench, reading, headers, peak_mb):
+def report_goals(reading, headers, peak_mb):
     server = reading["server-style"]
     rows = []
     if "python-chess" in server:
-        rows.append(["server-style games vs python-chess", bench.ratio(server["python-chess"]), ">= 200x",
+        rows.append(["server-style games vs python-chess", tables.ratio(server["python-chess"]), ">= 200x",
                      server["python-chess"] >= GOALS["python-chess"]])
     if native := {library: value for library, value in server.items() if library in NATIVE_READERS}:
-        name, value = bench.fastest_peer(native)
-        rows.append([f"server-style games vs the fastest native peer ({name})", bench.ratio(value), ">= 10x",
+        name, value = tables.fastest_peer(native)
+        rows.append([f"server-style games vs the fastest native peer ({name})", tables.ratio(value), ">= 10x",
                      value >= GOALS["fastest native peer"]])
-    rows.append(["headers only vs read_headers, server-style games", bench.ratio(headers["server-style"]),
+    rows.append(["headers only vs read_headers, server-style games", tables.ratio(headers["server-style"]),
                  ">= 20x", headers["server-style"] >= GOALS["headers only"]])
     if peak_mb is not None:
         rows.append([f"peak memory reading {BIG_FILE_BYTES // 10**6} MB", f"{peak_mb:.0f} MB",
                      f"<= {MEMORY_LIMIT_MB} MB", peak_mb <= MEMORY_LIMIT_MB])
-    bench.print_table("PGN goals", ["figure", "value", "goal", ""],
-                      [row[:3] + ["met" if row[3] else "MISSED"] for row in rows])
+    tables.print_table("PGN goals", ["figure", "value", "goal", ""],
+                       [row[:3] + ["met" if row[3] else "MISSED"] for row in rows])
 
 
-def report(bench, quick, seed):
-    """Every PGN table, then the PGN goals. `bench` is the benchmark module, for its table helpers and
-    BenchFailure, raised when tarvik and python-chess read differently or the memory limit is exceeded."""
+def report(quick, seed):
+    """Every PGN table, then the PGN goals. Raises tables.BenchFailure when tarvik and python-chess read
+    differently or the memory limit is exceeded."""
     sizes = QUICK if quick else FULL
     corpora = {"server-style": corpus("server-style", sizes.server_games, seed),
                "annotated": corpus("annotated", sizes.annotated_games, seed)}
-    reading, reads = report_reading(bench, corpora, sizes)
-    headers, scans = report_headers(bench, corpora, sizes)
-    rows = [throughput_row(bench, f"{kind} corpus", path, reads[kind], scans[kind], sizes)
+    reading, reads = report_reading(corpora, sizes)
+    headers, scans = report_headers(corpora, sizes)
+    rows = [throughput_row(f"{kind} corpus", path, reads[kind], scans[kind], sizes)
             for kind, path in corpora.items()]
     peak_mb = None
     if sizes.big_file:
-        peak_mb, row = report_memory(bench, corpora["server-style"], sizes)
+        peak_mb, row = report_memory(corpora["server-style"], sizes)
         rows.append(row)
-    report_throughput(bench, rows)
-    report_goals(bench, reading, headers, peak_mb)
+    report_throughput(rows)
+    report_goals(reading, headers, peak_mb)
     if peak_mb is not None and peak_mb > MEMORY_LIMIT_MB:
-        raise bench.BenchFailure(f"reading a large PGN file took {peak_mb:.0f} MB at its peak, over "
+        raise tables.BenchFailure(f"reading a large PGN file took {peak_mb:.0f} MB at its peak, over "
                                  f"{MEMORY_LIMIT_MB} MB")
 
 
@@ -468,22 +471,20 @@ def main():
     """The PGN tables alone: python bench/pgn.py [--quick] [--seed N] [--chart PATH]."""
     import argparse
 
-    import bench
-
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--quick", action="store_true", help="tiny corpora, one turn each, no memory table")
     parser.add_argument("--seed", type=int, default=2024, help="seed of the corpora")
     parser.add_argument("--chart", type=Path, help="where to draw the chart of these tables' ratios")
     options = parser.parse_args()
     try:
-        report(bench, options.quick, options.seed)
-    except bench.BenchFailure as failure:
+        report(options.quick, options.seed)
+    except tables.BenchFailure as failure:
         print(f"\nBENCH FAILED: {failure}", file=sys.stderr)
         return 1
     if options.chart:
         from chart import draw, finite  # matplotlib only where a chart is drawn
 
-        print(f"Chart: {draw(finite(bench.CHART), options.chart, 'tarvik reading PGN against each library')}")
+        print(f"Chart: {draw(finite(tables.CHART), options.chart, 'tarvik reading PGN against each library')}")
     return 0
 
 
