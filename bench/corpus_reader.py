@@ -88,6 +88,7 @@ def read_binding(path, threads):
         games += parsed.num_games
         positions += parsed.num_positions
         errors += sum(int((~chunk.valid).sum()) for chunk in parsed.chunks)
+        del parsed  # one batch's arrays alive at a time, as a program streaming a file would keep
     return {"games": games, "rows": positions, "errors": errors, "split_seconds": split_seconds[0]}
 
 
