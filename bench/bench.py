@@ -46,6 +46,7 @@ import pgn
 from board_api import board_api
 from peers import PEERS
 from tables import CHART, BenchFailure, chart, fastest_peer, geometric_mean, per_call, print_table, rate, ratio
+from timing import repeat_apply_pop, repeat_call, side_by_side
 
 HERE = Path(__file__).resolve().parent
 REPO = HERE.parent
@@ -90,65 +91,6 @@ def random_middlegames(count, seed):
             continue
         positions.append(Position(f"random-{len(positions) + 1:02d} (ply {plies})", board.fen()))
     return positions
-
-
-# ---------------------------------------------------------------- timing
-
-
-def timed(run, repeat):
-    """Best of `repeat` runs of `run()`, which returns its own elapsed seconds."""
-    return min(run() for _ in range(repeat))
-
-
-def calibrate(loop, target):
-    """How many iterations of `loop(n)` take about `target` seconds."""
-    n = 1
-    while True:
-        elapsed = loop(n)
-        if elapsed >= target / 5 or n >= 1 << 22:
-            return max(1, round(n * target / max(elapsed, 1e-9)))
-        n *= 8
-
-
-def side_by_side(ours, theirs, target, repeat):
-    """Seconds per iteration of two loops, calibrated apart and run in turns.
-
-    Each loop takes an iteration count and returns its elapsed seconds. The
-    garbage collector is off while they run, as timeit does.
-    """
-    n_ours, n_theirs = calibrate(ours, target), calibrate(theirs, target)
-    best_ours = best_theirs = math.inf
-    gc.collect()
-    gc.disable()
-    try:
-        for _ in range(repeat):
-            best_ours = min(best_ours, ours(n_ours) / n_ours)
-            best_theirs = min(best_theirs, theirs(n_theirs) / n_theirs)
-    finally:
-        gc.enable()
-    return best_ours, best_theirs
-
-
-def repeat_call(function):
-    def loop(n):
-        start = time.perf_counter()
-        for _ in range(n):
-            function()
-        return time.perf_counter() - start
-
-    return loop
-
-
-def repeat_apply_pop(push, pop, moves):
-    def loop(n):
-        start = time.perf_counter()
-        for _ in range(n):
-            for move in moves:
-                push(move)
-                pop()
-        return time.perf_counter() - start
-
-    return loop
 
 
 # ---------------------------------------------------------------- Python API
@@ -899,8 +841,8 @@ def main():
         api = report_python_api(positions, python_api(positions, sizes.call_target, sizes.repeat), sizes.repeat)
         python_perft_ratio, _ = python_perft(PERFT_SUITE, sizes.repeat, sizes.python_depth)
         everyday_ratios = everyday(positions, sizes.call_target, sizes.repeat, sizes.everyday_perft_depth)
-        everyday_ratios.update(board_api(positions, sizes.call_target, sizes.repeat, sys.modules[__name__]))
-        books_pictures.report(sys.modules[__name__], [position.fen for position in positions], sizes.call_target,
+        everyday_ratios.update(board_api(positions, sizes.call_target, sizes.repeat))
+        books_pictures.report([position.fen for position in positions], sizes.call_target,
                               sizes.repeat, sizes.book_walks)
         peer_results = report_peer_api(positions, peer_api(positions, sizes.call_target, sizes.repeat), sizes.repeat)
         peer_perft = peer_python_perft(PERFT_SUITE, sizes.repeat, sizes.python_depth)

@@ -2,8 +2,8 @@
 side on the benchmark positions. Each pair of loops does the same work through each library's own method of
 that name (python-chess's attackers() returns a SquareSet, tarvik's an int; both are what a caller gets).
 
-Called from bench.py, which hands over itself for its timing and printing helpers; the table's geometric means
-join the goals there. Run alone, it prints its table with the full run's positions and sizes:
+Called from bench.py, where the table's geometric means join the goals. Run alone, it prints its table with the
+full run's positions and sizes:
 
     python bench/board_api.py [--quick]
 """
@@ -13,6 +13,9 @@ import time
 import chess
 
 import tarvik
+
+import tables
+import timing
 
 OPERATIONS = ("from_fen", "piece_map", "attackers", "gives_check, all moves", "outcome", "status")
 
@@ -65,27 +68,27 @@ def loops(ours, theirs, fen):
     }
 
 
-def board_api(positions, target, repeat_count, bench):
+def board_api(positions, target, repeat_count):
     """Ratios of each operation over the positions; returns {operation: geometric mean ratio}."""
     ratios = {operation: [] for operation in OPERATIONS}
     times = {operation: ([], []) for operation in OPERATIONS}
     for position in positions:
         ours, theirs = tarvik.Board.from_fen(position.fen), chess.Board(position.fen)
         if differing := differences(ours, theirs):
-            raise bench.BenchFailure(f"{differing} differ in {position.fen}")
+            raise tables.BenchFailure(f"{differing} differ in {position.fen}")
         pairs = loops(ours, theirs, position.fen)
         for operation in OPERATIONS:
-            ours_s, theirs_s = bench.side_by_side(*pairs[operation], target, repeat_count)
+            ours_s, theirs_s = timing.side_by_side(*pairs[operation], target, repeat_count)
             ratios[operation].append(theirs_s / ours_s)
             times[operation][0].append(ours_s)
             times[operation][1].append(theirs_s)
-    summary = {operation: bench.geometric_mean(ratios[operation]) for operation in OPERATIONS}
-    rows = [[operation, f"{len(positions)} positions", bench.per_call(bench.geometric_mean(times[operation][0])),
-             bench.per_call(bench.geometric_mean(times[operation][1])), bench.ratio(summary[operation])]
+    summary = {operation: tables.geometric_mean(ratios[operation]) for operation in OPERATIONS}
+    rows = [[operation, f"{len(positions)} positions", tables.per_call(tables.geometric_mean(times[operation][0])),
+             tables.per_call(tables.geometric_mean(times[operation][1])), tables.ratio(summary[operation])]
             for operation in OPERATIONS]
     for operation, value in summary.items():
-        bench.chart(operation, "python-chess", value)
-    bench.print_table(
+        tables.chart(operation, "python-chess", value)
+    tables.print_table(
         f"python-chess's Board API: python-chess time / tarvik time (higher is better; best of {repeat_count})",
         ["operation", "on", "tarvik/call", "python-chess/call", "ratio"], rows,
         notes=["Geometric means over the positions. from_fen is chess.Board(fen); attackers asks who attacks the",
@@ -101,5 +104,5 @@ if __name__ == "__main__":
 
     sizes = tools.QUICK if "--quick" in sys.argv else tools.FULL
     table = tools.PERFT_SUITE + tools.random_middlegames(sizes.random_positions, seed=2024)
-    ratios = board_api(table, sizes.call_target, sizes.repeat, tools)
+    ratios = board_api(table, sizes.call_target, sizes.repeat)
     print(", ".join(f"{operation} {tools.ratio(value)}" for operation, value in ratios.items()))

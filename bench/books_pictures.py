@@ -19,6 +19,9 @@ import chess.svg
 
 import tarvik
 
+import tables
+import timing
+
 REAL_BOOK = Path(__file__).resolve().parents[2] / "shared" / "realworld-data" / "polyglot" / "performance.bin"
 GOAL = 20.0
 
@@ -71,9 +74,8 @@ def over_all(function, items):
     return loop
 
 
-def report(bench, fens, target, repeat, walks):
-    """Prints the table and returns {operation: ratio}; `bench` is the bench module (its timing, tables,
-    chart and failure)."""
+def report(fens, target, repeat, walks):
+    """Prints the table and returns {operation: ratio}."""
     with tempfile.TemporaryDirectory() as scratch:
         path = REAL_BOOK if REAL_BOOK.is_file() else synthetic_book(scratch)
         with tarvik.open_book(path) as ours, chess.polyglot.open_reader(path) as theirs:
@@ -81,7 +83,7 @@ def report(bench, fens, target, repeat, walks):
             our_boards, their_boards = [tarvik.Board(f) for f in book_fens], [chess.Board(f) for f in book_fens]
             for our_board, their_board in zip(our_boards, their_boards):
                 if entry_fields(ours.find_all(our_board)) != entry_fields(theirs.find_all(their_board)):
-                    raise bench.BenchFailure(f"book entries differ in {their_board.fen()}")
+                    raise tables.BenchFailure(f"book entries differ in {their_board.fen()}")
             our_rng, their_rng = random.Random(1), random.Random(1)
             loops = {
                 "find_all": (over_all(ours.find_all, our_boards),
@@ -90,30 +92,30 @@ def report(bench, fens, target, repeat, walks):
                                     over_all(lambda board: theirs.weighted_choice(board, random=their_rng),
                                              their_boards)),
             }
-            timed = {operation: bench.side_by_side(*pair, target, repeat) for operation, pair in loops.items()}
+            timed = {operation: timing.side_by_side(*pair, target, repeat) for operation, pair in loops.items()}
 
     our_pictures, their_pictures = [tarvik.Board(f) for f in fens], [chess.Board(f) for f in fens]
     for our_board, their_board in zip(our_pictures, their_pictures):
         if our_board.unicode() != their_board.unicode():
-            raise bench.BenchFailure(f"unicode() differs in {their_board.fen()}")
-    timed["svg"] = bench.side_by_side(over_all(lambda board: board.svg(), our_pictures),
-                                      over_all(lambda board: chess.svg.board(board, size=390), their_pictures),
-                                      target, repeat)
-    timed["unicode"] = bench.side_by_side(over_all(lambda board: board.unicode(), our_pictures),
-                                          over_all(lambda board: board.unicode(), their_pictures), target, repeat)
+            raise tables.BenchFailure(f"unicode() differs in {their_board.fen()}")
+    timed["svg"] = timing.side_by_side(over_all(lambda board: board.svg(), our_pictures),
+                                       over_all(lambda board: chess.svg.board(board, size=390), their_pictures),
+                                       target, repeat)
+    timed["unicode"] = timing.side_by_side(over_all(lambda board: board.unicode(), our_pictures),
+                                           over_all(lambda board: board.unicode(), their_pictures), target, repeat)
 
     counts = {"find_all": len(book_fens), "weighted_choice": len(book_fens), "svg": len(fens), "unicode": len(fens)}
     source = "performance.bin" if path == REAL_BOOK else "a book of random games"
     ratios, rows = {}, []
     for operation, (ours_s, theirs_s) in timed.items():
         ratios[operation] = theirs_s / ours_s
-        bench.chart(f"book {operation}" if operation in ("find_all", "weighted_choice") else f"Board.{operation}()",
-                    "python-chess", ratios[operation])
+        figure = f"book {operation}" if operation in ("find_all", "weighted_choice") else f"Board.{operation}()"
+        tables.chart(figure, "python-chess", ratios[operation])
         goal = GOAL if operation != "unicode" else None
-        rows.append([operation, f"{counts[operation]} positions", bench.per_call(ours_s / counts[operation]),
-                     bench.per_call(theirs_s / counts[operation]), bench.ratio(ratios[operation]),
+        rows.append([operation, f"{counts[operation]} positions", tables.per_call(ours_s / counts[operation]),
+                     tables.per_call(theirs_s / counts[operation]), tables.ratio(ratios[operation]),
                      f">= {goal:.0f}x" if goal else "", ("met" if ratios[operation] >= goal else "MISSED") if goal else ""])
-    bench.print_table(
+    tables.print_table(
         f"Opening books and pictures: python-chess time / tarvik time (higher is better; best of {repeat})",
         ["operation", "on", "tarvik/call", "python-chess/call", "ratio", "goal", ""], rows,
         notes=[f"Book probes on the positions met following {source} ({len(book_fens)} positions, "
