@@ -31,8 +31,9 @@ CRASHING_FILE = REPO.parent / "shared" / "realworld-data" / "pgnextractgo-cancer
 
 
 @pytest.mark.skipif(not CRASHING_FILE.exists(), reason="the real PGN files beside the repository are absent")
-def test_pgn_bench_reports_a_peer_that_crashes():
+def test_pgn_bench_reports_a_peer_that_crashes(monkeypatch):
     """bulletchess 0.4.0 dies on this real file: the PGN bench reports the crash and reads on."""
+    monkeypatch.syspath_prepend(str(REPO / "bench"))  # its sibling modules, as when it runs as a script
     pgn = load_script(REPO / "bench" / "pgn.py", "pgn_bench")
     readings = pgn.race(["bulletchess", "tarvik"], CRASHING_FILE, pgn.QUICK)
     assert readings["bulletchess"].failure.startswith("crashed ("), readings["bulletchess"]
