@@ -2,14 +2,20 @@
 // line per file: games, moves of the mainlines, games with errors. For checking the
 // reader against other programs and measuring it without Python in the way.
 //
-//   tarvik-pgn [--headers-only] [--errors] FILE...
+//   tarvik-pgn [--headers-only] [--errors] [--threads N] FILE...
 //
-// --errors also writes each game's errors, after its offset.
+// --errors also writes each game's errors, after its offset. --threads reads on N
+// worker threads (0: every core); the output is the same for every N.
+#include <fcntl.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <string_view>
 
-#include "game/reader.hpp"
+#include "corpus/game_pipeline.hpp"
 
 namespace {
 
@@ -17,50 +23,55 @@ struct Counts {
     std::uint64_t games = 0, moves = 0, with_errors = 0;
 };
 
-bool read_file(const char* path, const tarvik::game::ReadOptions& options, bool print_errors, Counts& counts) {
-    std::FILE* file = std::fopen(path, "rb");
-    if (!file) {
-        std::perror(path);
+bool read_file(const char* path, tarvik::corpus::PipelineOptions options, bool print_errors, Counts& counts) {
+    const int descriptor = ::open(path, O_RDONLY);
+    if (descriptor < 0) {
+        std::fprintf(stderr, "%s: %s\n", path, std::strerror(errno));
         return false;
     }
-    tarvik::game::PgnReader reader(options);
-    for (;;) {
-        while (std::optional<tarvik::game::GameRecord> game = reader.next()) {
-            ++counts.games;
-            counts.moves += game->mainline().size();
-            counts.with_errors += !game->errors.empty();
-            if (print_errors) {
-                for (const std::string& error : game->errors) std::printf("%llu: %s\n", (unsigned long long)game->offset, error.c_str());
+    using Games = std::vector<tarvik::game::GameRecord>;
+    tarvik::corpus::GamePipeline<Games> pipeline(tarvik::corpus::file_source(descriptor, path), std::move(options),
+                                                  [](Games&& games) { return std::move(games); });
+    try {
+        while (std::optional<Games> games = pipeline.next()) {
+            for (const tarvik::game::GameRecord& game : *games) {
+                ++counts.games;
+                counts.moves += game.mainline().size();
+                counts.with_errors += !game.errors.empty();
+                if (!print_errors) continue;
+                for (const std::string& error : game.errors) {
+                    std::printf("%llu: %s\n", (unsigned long long)game.offset, error.c_str());
+                }
             }
         }
-        if (!reader.wants_input()) break;
-        const std::span<char> space = reader.input_space(std::max<std::size_t>(1 << 20, reader.wanted_bytes()));
-        const std::size_t read = std::fread(space.data(), 1, space.size(), file);
-        reader.commit_input(read);
-        if (read == 0) reader.finish();
+    } catch (const std::exception& failure) {
+        std::fprintf(stderr, "%s\n", failure.what());
+        return false;
     }
-    std::fclose(file);
     return true;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    tarvik::game::ReadOptions options;
+    tarvik::corpus::PipelineOptions options;
     bool print_errors = false;
     int first = 1;
     for (; first < argc && std::string_view(argv[first]).starts_with("--"); ++first) {
         const std::string_view option = argv[first];
         if (option == "--headers-only") {
-            options.headers_only = true;
+            options.read.headers_only = true;
         } else if (option == "--errors") {
             print_errors = true;
+        } else if (option == "--threads" && first + 1 < argc) {
+            const int threads = std::atoi(argv[++first]);
+            options.threads = threads > 0 ? unsigned(threads) : tarvik::corpus::available_cores();
         } else {
             first = argc;
         }
     }
     if (first >= argc) {
-        std::fputs("usage: tarvik-pgn [--headers-only] [--errors] FILE...\n", stderr);
+        std::fputs("usage: tarvik-pgn [--headers-only] [--errors] [--threads N] FILE...\n", stderr);
         return 2;
     }
     int status = 0;
