@@ -2,10 +2,12 @@
 // line per file: games, moves of the mainlines, games with errors. For checking the
 // reader against other programs and measuring it without Python in the way.
 //
-//   tarvik-pgn [--headers-only] [--errors] [--threads N] FILE...
+//   tarvik-pgn [--headers-only] [--errors] [--games] [--threads N] [--stretch BYTES] FILE...
 //
-// --errors also writes each game's errors, after its offset. --threads reads on N
-// worker threads (0: every core); the output is the same for every N.
+// --errors also writes each game's errors, after its offset; --games a line per
+// game (offset, tags, nodes, mainline moves, result marker, errors). --threads
+// reads on N worker threads (0: every core), in stretches of about --stretch bytes
+// (0: the whole file as one); the output is the same for every N and size.
 #include <fcntl.h>
 
 #include <cerrno>
@@ -23,7 +25,23 @@ struct Counts {
     std::uint64_t games = 0, moves = 0, with_errors = 0;
 };
 
-bool read_file(const char* path, tarvik::corpus::PipelineOptions options, bool print_errors, Counts& counts) {
+struct Output {
+    bool errors = false;
+    bool games = false;
+};
+
+void print_game(const tarvik::game::GameRecord& game, const Output& output) {
+    const auto offset = (unsigned long long)game.offset;
+    if (output.games) {
+        std::printf("game %llu: %zu tags, %zu nodes, %zu moves, \"%s\", %zu errors\n", offset, game.tags.size(),
+                    game.nodes.size(), game.mainline().size(), game.termination.c_str(), game.errors.size());
+    }
+    if (output.errors) {
+        for (const std::string& error : game.errors) std::printf("%llu: %s\n", offset, error.c_str());
+    }
+}
+
+bool read_file(const char* path, tarvik::corpus::PipelineOptions options, const Output& output, Counts& counts) {
     const int descriptor = ::open(path, O_RDONLY);
     if (descriptor < 0) {
         std::fprintf(stderr, "%s: %s\n", path, std::strerror(errno));
@@ -38,10 +56,7 @@ bool read_file(const char* path, tarvik::corpus::PipelineOptions options, bool p
                 ++counts.games;
                 counts.moves += game.mainline().size();
                 counts.with_errors += !game.errors.empty();
-                if (!print_errors) continue;
-                for (const std::string& error : game.errors) {
-                    std::printf("%llu: %s\n", (unsigned long long)game.offset, error.c_str());
-                }
+                print_game(game, output);
             }
         }
     } catch (const std::exception& failure) {
@@ -55,14 +70,19 @@ bool read_file(const char* path, tarvik::corpus::PipelineOptions options, bool p
 
 int main(int argc, char** argv) {
     tarvik::corpus::PipelineOptions options;
-    bool print_errors = false;
+    Output output;
     int first = 1;
     for (; first < argc && std::string_view(argv[first]).starts_with("--"); ++first) {
         const std::string_view option = argv[first];
         if (option == "--headers-only") {
             options.read.headers_only = true;
         } else if (option == "--errors") {
-            print_errors = true;
+            output.errors = true;
+        } else if (option == "--games") {
+            output.games = true;
+        } else if (option == "--stretch" && first + 1 < argc) {
+            const unsigned long long bytes = std::strtoull(argv[++first], nullptr, 10);
+            options.stretch_bytes = bytes > 0 ? std::size_t(bytes) : SIZE_MAX;
         } else if (option == "--threads" && first + 1 < argc) {
             const int threads = std::atoi(argv[++first]);
             options.threads = threads > 0 ? unsigned(threads) : tarvik::corpus::available_cores();
@@ -71,13 +91,13 @@ int main(int argc, char** argv) {
         }
     }
     if (first >= argc) {
-        std::fputs("usage: tarvik-pgn [--headers-only] [--errors] [--threads N] FILE...\n", stderr);
+        std::fputs("usage: tarvik-pgn [--headers-only] [--errors] [--games] [--threads N] [--stretch BYTES] FILE...\n", stderr);
         return 2;
     }
     int status = 0;
     for (int i = first; i < argc; ++i) {
         Counts counts;
-        if (!read_file(argv[i], options, print_errors, counts)) {
+        if (!read_file(argv[i], options, output, counts)) {
             status = 1;
             continue;
         }
