@@ -7,9 +7,10 @@ first, over and over, in a temporary folder: the big file until it holds at leas
 every file once. The same files give the same inputs on every machine.
 
 Every reading runs once in a fresh process (bench/corpus_reader.py), the readings taking turns round after
-round; a reading's time is its fastest round's, its memory the child's largest peak resident set (ru_maxrss,
-from wait4). A row whose feature this build of tarvik lacks says "not available"; a peer that crashes or
-hangs is reported as such and the run goes on.
+round; a reading's time is its fastest round's, its memory the child's largest peak resident set (its VmHWM:
+not the child's ru_maxrss, into which Linux carries the parent's own peak over fork and exec). A row whose
+feature this build of tarvik lacks says "not available"; a peer that crashes or hangs is reported as such
+and the run goes on.
 
     python bench/corpora.py [--quick]    these tables alone (bench/bench.py runs them with the others)
 """
@@ -20,12 +21,10 @@ import importlib.util
 import itertools
 import json
 import math
-import os
 import shutil
 import subprocess
 import sys
 import tempfile
-import threading
 import time
 from dataclasses import dataclass
 from pathlib import Path
@@ -163,39 +162,16 @@ def threads_argument(measure, missing):
     return str(measure.threads)
 
 
-def run_child(command, timeout):
-    """(return code, stdout, stderr, peak resident KiB) of `command`, killed after `timeout` seconds (return
-    code None). The peak comes from the child's own rusage, so the parent's memory never counts."""
-    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-        process = subprocess.Popen(command, stdout=out, stderr=err)
-        killed = threading.Event()
-
-        def kill():
-            killed.set()
-            process.kill()
-
-        timer = threading.Timer(timeout, kill)
-        timer.start()
-        try:
-            _, status, usage = os.wait4(process.pid, 0)
-        finally:
-            timer.cancel()
-        process.returncode = os.waitstatus_to_exitcode(status)  # reaped here: Popen must not wait again
-        out.seek(0)
-        err.seek(0)
-        text = out.read().decode(errors="replace"), err.read().decode(errors="replace")
-        return (None if killed.is_set() else process.returncode), *text, usage.ru_maxrss
-
-
 def read_once(measure, path, missing, timeout):
     command = [sys.executable, str(HERE / "corpus_reader.py"), measure.way, str(path),
                threads_argument(measure, missing)]
-    returncode, stdout, stderr, peak_kib = run_child(command, timeout)
-    if returncode is None:
+    try:
+        result = subprocess.run(command, capture_output=True, text=True, errors="replace", timeout=timeout)
+    except subprocess.TimeoutExpired:
         return Reading(failure=f"hung (no answer in {timeout:.0f} s)")
-    if returncode != 0:
-        return Reading(failure=crash_description(returncode, stderr))
-    return Reading(**json.loads(stdout.splitlines()[-1]), peak_kib=peak_kib)
+    if result.returncode != 0:
+        return Reading(failure=crash_description(result.returncode, result.stderr))
+    return Reading(**json.loads(result.stdout.splitlines()[-1]))
 
 
 def measure_all(measures, paths, missing, sizes):
@@ -234,8 +210,12 @@ def decompression_floor(path, rounds):
 
 
 def check_agreement(readings):
-    """tarvik must read a file alike however it reads it (on any thread count, compressed or not, as games or as
-    a table): the same games, mainline moves and positions."""
+    """tarvik must read every file, and alike however it reads it (on any thread count, compressed or not, as
+    games or as a table): the same games, mainline moves and positions."""
+    for measure, reading in readings.items():
+        if measure.way in LABELS_OF_TARVIK and not reading.ok and not reading.failure.startswith("not available"):
+            raise tables.BenchFailure(f"{LABELS[measure.way]} of the {measure.file} file on "
+                                      f"{threads_label(measure.threads)}: {reading.failure}")
     for file in ("big", "slice"):
         found = {"games": {}, "mainline moves": {}, "positions": {}}
         for measure, reading in readings.items():
@@ -317,7 +297,7 @@ def report_big(readings, size, floor_seconds, sizes):
              *(f"With the split counted, the binding on {threads_label(threads)} reads "
                f"{reading.games / (reading.seconds + reading.split_seconds):,.0f} games/s."
                for threads, reading in binding.items() if reading.ok),
-             "MB/s: of the plain file (the .zst's decompressed text). Peak RSS: the child process's ru_maxrss,",
+             "MB/s: of the plain file (the .zst's decompressed text). Peak RSS: the child process's VmHWM,",
              "interpreter and imports included. Games: tarvik counts a game wherever the standard says one begins,",
              "the binding one per string it was given. read_pgn's rows are mainline moves.", *notes]
     tables.print_table(

@@ -14,8 +14,8 @@ WAY is one of
 THREADS is a number, or "-" for a build of tarvik whose read_pgn takes no threads (its one path then).
 
 The last line printed is JSON: games, rows (mainline moves, or the table's rows, or the binding's positions),
-errors (games read with errors, or raised), seconds (the binding's without the split) and split_seconds. The
-caller takes this process's peak resident set from its rusage when it ends.
+errors (games read with errors, or raised), seconds (the binding's without the split), split_seconds and
+peak_kib, the peak resident set of this process (VmHWM).
 """
 
 import importlib
@@ -117,6 +117,7 @@ def main():
     result = read(path, None if threads == "-" else int(threads))
     elapsed = time.perf_counter() - start
     result["seconds"] = elapsed - result.get("split_seconds", 0.0)
+    _, result["peak_kib"] = pgn_reader.memory_kib()
     print(json.dumps(result))
 
 
