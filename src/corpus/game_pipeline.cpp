@@ -52,12 +52,7 @@ StretchPipeline::StretchPipeline(std::unique_ptr<ByteSource> source, PipelineOpt
       options_(std::move(options)),
       job_(std::move(job)),
       pending_offset_(options_.source_offset),
-      next_search_(options_.stretch_bytes) {
-    if (options_.threads > 1) {
-        workers_.reserve(options_.threads);
-        for (unsigned i = 0; i < options_.threads; ++i) workers_.emplace_back([this] { work(); });
-    }
-}
+      next_search_(options_.stretch_bytes) {}
 
 StretchPipeline::~StretchPipeline() {
     {
@@ -102,12 +97,24 @@ void StretchPipeline::queue(std::string text, std::uint64_t offset, bool whole) 
     if (end <= options_.start) return;  // every game here lies before the start
     auto stretch = std::make_shared<Stretch>(Stretch{std::move(text), offset, whole});
     in_order_.push_back(stretch);
+    // Text of a single stretch is read in the caller's thread: a small source
+    // costs no thread.
+    if (options_.threads > 1 && workers_.empty() && !(source_done_ && in_order_.size() == 1)) start_workers();
     if (workers_.empty()) return;
     {
         std::lock_guard lock(mutex_);
         todo_.push_back(std::move(stretch));
     }
     work_ready_.notify_one();
+}
+
+void StretchPipeline::start_workers() {
+    {
+        std::lock_guard lock(mutex_);
+        todo_.assign(in_order_.begin(), in_order_.end() - 1);  // what was queued before them, but the newest
+    }
+    workers_.reserve(options_.threads);
+    for (unsigned i = 0; i < options_.threads; ++i) workers_.emplace_back([this] { work(); });
 }
 
 bool StretchPipeline::pull() {

@@ -61,6 +61,7 @@ private:
     struct Stretch;
     bool pull();                        // reads the source once and queues the stretches it completes
     void queue(std::string text, std::uint64_t offset, bool whole);
+    void start_workers();
     void run(Stretch& stretch);
     void work();                        // a worker's loop
 

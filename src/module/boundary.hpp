@@ -132,6 +132,10 @@ private:
 // EOFError for compressed data cut short, and a file object's own exception.
 void raise_source_failure(const corpus::SourceFailure& failure);
 
+// Thrown through native code when Python code it ran (a signal handler) raised:
+// the Python error is set already.
+struct PythonErrorSet {};
+
 // Runs an engine step. An internal failure becomes PanicException, rejected input
 // ValueError, a source that failed what raise_source_failure raises, and exhausted
 // memory MemoryError; then the function returns false.
@@ -146,6 +150,7 @@ bool run_engine(Step&& step) noexcept {
         raise_value_error(rejection.message());
     } catch (const corpus::SourceFailure& failure) {
         raise_source_failure(failure);
+    } catch (const PythonErrorSet&) {
     } catch (const std::bad_alloc&) {
         PyErr_NoMemory();
     } catch (const std::exception& error) {
