@@ -3,8 +3,8 @@
     python corpus_reader.py WAY PATH THREADS
 
 WAY is one of
-  read_pgn          every game of tarvik.read_pgn(path), its mainline's moves listed, as bench/pgn_reader.py
-                    reads it
+  read_pgn          every game of tarvik.read_pgn(path), counted (its moves are checked as it is read)
+  read_pgn-moves    the same, each game's mainline moves listed, as bench/pgn_reader.py reads it
   table-games       tarvik.pgn_table(path, rows="games"): the Arrow stream read batch by batch, rows counted
   table-positions   the same with rows="positions"
   binding           rust-pgn-reader-python-binding's parse_games_from_strings: the file read and split into
@@ -37,6 +37,13 @@ def threads_argument(threads):
 
 
 def read_pgn(path, threads):
+    import tarvik
+
+    games = sum(1 for _ in tarvik.read_pgn(path, **threads_argument(threads)))
+    return {"games": games, "rows": None, "errors": 0}
+
+
+def read_pgn_moves(path, threads):
     import tarvik
 
     games = moves = errors = 0
@@ -101,7 +108,8 @@ def read_as_pgn_reader(library):
 
 
 # Each way: the modules it reads with (imported before the clock starts) and its reading.
-WAYS = {"read_pgn": (["tarvik"], read_pgn), "table-games": (["tarvik", "pyarrow"], read_table("games")),
+WAYS = {"read_pgn": (["tarvik"], read_pgn), "read_pgn-moves": (["tarvik"], read_pgn_moves),
+        "table-games": (["tarvik", "pyarrow"], read_table("games")),
         "table-positions": (["tarvik", "pyarrow"], read_table("positions")),
         "binding": (["rust_pgn_reader_python_binding"], read_binding),
         **{library: ([pgn_reader.READERS[library][0]], read_as_pgn_reader(library))
