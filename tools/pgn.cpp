@@ -2,14 +2,22 @@
 // line per file: games, moves of the mainlines, games with errors. For checking the
 // reader against other programs and measuring it without Python in the way.
 //
-//   tarvik-pgn [--headers-only] [--errors] FILE...
+//   tarvik-pgn [--headers-only] [--errors] [--games] [--threads N] [--stretch BYTES] FILE...
 //
-// --errors also writes each game's errors, after its offset.
+// --errors also writes each game's errors, after its offset; --games a line per
+// game (offset, tags, nodes, mainline moves, result marker, errors). --threads
+// reads on N worker threads (0: every core), in stretches of about --stretch bytes
+// (0: the whole file as one); the output is the same for every N and size.
+#include <fcntl.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <string_view>
 
-#include "game/reader.hpp"
+#include "corpus/game_pipeline.hpp"
 
 namespace {
 
@@ -17,56 +25,79 @@ struct Counts {
     std::uint64_t games = 0, moves = 0, with_errors = 0;
 };
 
-bool read_file(const char* path, const tarvik::game::ReadOptions& options, bool print_errors, Counts& counts) {
-    std::FILE* file = std::fopen(path, "rb");
-    if (!file) {
-        std::perror(path);
+struct Output {
+    bool errors = false;
+    bool games = false;
+};
+
+void print_game(const tarvik::game::GameRecord& game, const Output& output) {
+    const auto offset = (unsigned long long)game.offset;
+    if (output.games) {
+        std::printf("game %llu: %zu tags, %zu nodes, %zu moves, \"%s\", %zu errors\n", offset, game.tags.size(),
+                    game.nodes.size(), game.mainline().size(), game.termination.c_str(), game.errors.size());
+    }
+    if (output.errors) {
+        for (const std::string& error : game.errors) std::printf("%llu: %s\n", offset, error.c_str());
+    }
+}
+
+bool read_file(const char* path, tarvik::corpus::PipelineOptions options, const Output& output, Counts& counts) {
+    const int descriptor = ::open(path, O_RDONLY);
+    if (descriptor < 0) {
+        std::fprintf(stderr, "%s: %s\n", path, std::strerror(errno));
         return false;
     }
-    tarvik::game::PgnReader reader(options);
-    for (;;) {
-        while (std::optional<tarvik::game::GameRecord> game = reader.next()) {
-            ++counts.games;
-            counts.moves += game->mainline().size();
-            counts.with_errors += !game->errors.empty();
-            if (print_errors) {
-                for (const std::string& error : game->errors) std::printf("%llu: %s\n", (unsigned long long)game->offset, error.c_str());
+    using Games = std::vector<tarvik::game::GameRecord>;
+    tarvik::corpus::GamePipeline<Games> pipeline(tarvik::corpus::file_source(descriptor, path), std::move(options),
+                                                  [](Games&& games) { return std::move(games); });
+    try {
+        while (std::optional<Games> games = pipeline.next()) {
+            for (const tarvik::game::GameRecord& game : *games) {
+                ++counts.games;
+                counts.moves += game.mainline().size();
+                counts.with_errors += !game.errors.empty();
+                print_game(game, output);
             }
         }
-        if (!reader.wants_input()) break;
-        const std::span<char> space = reader.input_space(std::max<std::size_t>(1 << 20, reader.wanted_bytes()));
-        const std::size_t read = std::fread(space.data(), 1, space.size(), file);
-        reader.commit_input(read);
-        if (read == 0) reader.finish();
+    } catch (const std::exception& failure) {
+        std::fprintf(stderr, "%s\n", failure.what());
+        return false;
     }
-    std::fclose(file);
     return true;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    tarvik::game::ReadOptions options;
-    bool print_errors = false;
+    tarvik::corpus::PipelineOptions options;
+    Output output;
     int first = 1;
     for (; first < argc && std::string_view(argv[first]).starts_with("--"); ++first) {
         const std::string_view option = argv[first];
         if (option == "--headers-only") {
-            options.headers_only = true;
+            options.read.headers_only = true;
         } else if (option == "--errors") {
-            print_errors = true;
+            output.errors = true;
+        } else if (option == "--games") {
+            output.games = true;
+        } else if (option == "--stretch" && first + 1 < argc) {
+            const unsigned long long bytes = std::strtoull(argv[++first], nullptr, 10);
+            options.stretch_bytes = bytes > 0 ? std::size_t(bytes) : SIZE_MAX;
+        } else if (option == "--threads" && first + 1 < argc) {
+            const int threads = std::atoi(argv[++first]);
+            options.threads = threads > 0 ? unsigned(threads) : tarvik::corpus::available_cores();
         } else {
             first = argc;
         }
     }
     if (first >= argc) {
-        std::fputs("usage: tarvik-pgn [--headers-only] [--errors] FILE...\n", stderr);
+        std::fputs("usage: tarvik-pgn [--headers-only] [--errors] [--games] [--threads N] [--stretch BYTES] FILE...\n", stderr);
         return 2;
     }
     int status = 0;
     for (int i = first; i < argc; ++i) {
         Counts counts;
-        if (!read_file(argv[i], options, print_errors, counts)) {
+        if (!read_file(argv[i], options, output, counts)) {
             status = 1;
             continue;
         }

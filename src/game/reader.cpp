@@ -308,6 +308,49 @@ std::optional<GameRecord> PgnReader::next() {
     return std::nullopt;
 }
 
+namespace {
+
+// Tells, line by line in order, which lines must begin a game whatever the reader
+// is in the middle of. The first `unknown` lines only give the history for the
+// lines after them: what came before them is not known.
+class GameStarts {
+public:
+    explicit GameStarts(int unknown) : unknown_(unknown) {}
+
+    bool begins_game(std::string_view text, const Line& line) {
+        const bool begins = unknown_ == 0 && opens_tag_pair(content(text, line)) && history_.tag_pair_begins_game();
+        // The reader passes over byte-order marks where a game may begin, which the
+        // lines here cannot tell: judged without them, a line can only seem to
+        // continue a game more often than it does, so no start is claimed falsely.
+        Line unmarked = line;
+        while (unmarked.begin < unmarked.end && text.substr(unmarked.begin).starts_with(BYTE_ORDER_MARK)) {
+            unmarked.begin += BYTE_ORDER_MARK.size();
+        }
+        if (history_.push(text, unmarked) && unknown_ > 0) --unknown_;
+        return begins;
+    }
+
+private:
+    int unknown_;
+    LineHistory history_;
+};
+
+// Where judging lines from `from` can start. When `from` may lie inside a line
+// (`cut`), past that line, with the two lines after it left unjudged for want of
+// the lines before them. False when the text holds no whole line there.
+bool first_judged_line(std::string_view text, std::size_t from, bool cut, bool at_end, std::size_t& at, int& unknown) {
+    at = from;
+    unknown = 0;
+    if (!cut) return true;
+    Line line;
+    if (!line_at(text, from, at_end, line)) return false;
+    at = line.next;
+    unknown = 2;
+    return true;
+}
+
+}  // namespace
+
 std::uint64_t resume_offset(const ReadAt& read_at, std::uint64_t start) {
     constexpr std::uint64_t TAIL = 1024;  // read past `start`: the line there must show whether it opens a tag pair
     for (std::uint64_t window = 1 << 16; start > 0; window *= 2) {
@@ -315,35 +358,29 @@ std::uint64_t resume_offset(const ReadAt& read_at, std::uint64_t start) {
         std::string text(std::size_t(start - from + TAIL), '\0');
         text.resize(read_at(from, text.data(), text.size()));
         const std::size_t limit = std::size_t(start - from);
-        Line line;
         std::size_t at = 0;
-        // A line cut by the window's start is no line; nor are the two after it judged,
-        // for want of the lines before them.
-        int unknown_history = 0;
-        if (from > 0) {
-            if (!line_at(text, 0, true, line)) break;
-            at = line.next;
-            unknown_history = 2;
-        }
+        int unknown = 0;
+        if (!first_judged_line(text, 0, from > 0, true, at, unknown)) break;
         std::optional<std::uint64_t> found;
-        LineHistory history;
-        for (; at <= limit && line_at(text, at, true, line); at = line.next) {
-            if (unknown_history == 0 && opens_tag_pair(content(text, line)) && history.tag_pair_begins_game()) {
-                found = from + at;
-            }
-            // The reader passes over byte-order marks where a game may begin, which
-            // the lines here cannot tell: judged without them, a line can only seem
-            // to continue a game more often than it does, so no start is claimed falsely.
-            Line unmarked = line;
-            while (unmarked.begin < unmarked.end && text.substr(unmarked.begin).starts_with(BYTE_ORDER_MARK)) {
-                unmarked.begin += BYTE_ORDER_MARK.size();
-            }
-            if (history.push(text, unmarked) && unknown_history > 0) --unknown_history;
+        GameStarts starts(unknown);
+        for (Line line; at <= limit && line_at(text, at, true, line); at = line.next) {
+            if (starts.begins_game(text, line)) found = from + at;
         }
         if (found) return *found;
         if (from == 0) return 0;
     }
     return 0;
+}
+
+std::optional<std::size_t> next_game_start(std::string_view text, std::size_t from) {
+    std::size_t at = 0;
+    int unknown = 0;
+    if (!first_judged_line(text, from, from > 0, false, at, unknown)) return std::nullopt;
+    GameStarts starts(unknown);
+    for (Line line; line_at(text, at, false, line); at = line.next) {
+        if (starts.begins_game(text, line)) return at;
+    }
+    return std::nullopt;
 }
 
 }  // namespace tarvik::game

@@ -88,4 +88,9 @@ using ReadAt = std::function<std::size_t(std::uint64_t offset, char* out, std::s
 // opens a tag pair and begins a run of them), or 0.
 std::uint64_t resume_offset(const ReadAt& read_at, std::uint64_t start);
 
+// The first line at or after `from` where a game must begin, whatever the text
+// before `from` holds, judged from whole lines only; nothing when `text` shows none
+// (more text may). Text cut there reads, piece by piece, as the whole text does.
+std::optional<std::size_t> next_game_start(std::string_view text, std::size_t from);
+
 }  // namespace tarvik::game
