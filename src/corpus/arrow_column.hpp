@@ -57,6 +57,12 @@ public:
         }
         ++length_;
     }
+    // `count` set bits, at the start: whole bytes at once.
+    void push_set(std::int64_t count) {
+        bytes_.assign(std::size_t(count / 8), 0xFF);
+        length_ = count / 8 * 8;
+        while (length_ < count) push(true);
+    }
     void reserve(std::size_t bits) { bytes_.reserve(bits / 8 + 1); }
     std::int64_t length() const { return length_; }
     std::int64_t unset() const { return unset_; }
@@ -69,17 +75,26 @@ private:
 };
 
 // The validity bitmap of a column being built: bit i set when row i holds a value.
+// Most columns never hold a null, so the bitmap is only begun at the first one.
 class Validity {
 public:
-    void push(bool valid) { bits_.push(valid); }
-    void reserve(std::size_t rows) { bits_.reserve(rows); }
-    std::int64_t length() const { return bits_.length(); }
+    void push(bool valid) {
+        if (valid && bits_.length() == 0) {
+            ++rows_;
+            return;
+        }
+        if (bits_.length() == 0) bits_.push_set(rows_);
+        bits_.push(valid);
+        ++rows_;
+    }
+    std::int64_t length() const { return rows_; }
     std::int64_t nulls() const { return bits_.unset(); }
     // The bitmap, or nothing when every row holds a value (Arrow's cheaper form).
     Buffer finish() && { return nulls() ? std::move(bits_).finish() : Buffer(); }
 
 private:
     Bits bits_;
+    std::int64_t rows_ = 0;
 };
 
 // A column of booleans without nulls: Arrow's bit-packed "b".
@@ -112,7 +127,6 @@ public:
         values_.push_back(value ? T(*value) : T{});
     }
     void reserve(std::size_t rows) {
-        validity_.reserve(rows);
         values_.reserve(rows);
     }
     std::int64_t length() const { return validity_.length(); }
@@ -155,7 +169,6 @@ public:
     }
     void push_null() { close_row(false); }
     void reserve(std::size_t rows, std::size_t bytes) {
-        validity_.reserve(rows);
         offsets_.reserve(rows);
         bytes_.reserve(bytes);
     }
@@ -195,7 +208,6 @@ public:
         offsets_.close_row(std::size_t(items.length()));
     }
     void reserve(std::size_t rows) {
-        validity_.reserve(rows);
         offsets_.reserve(rows);
     }
     std::int64_t length() const { return validity_.length(); }
