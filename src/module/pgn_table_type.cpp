@@ -137,7 +137,6 @@ StreamData& stream_data(ArrowArrayStream* stream) { return *static_cast<StreamDa
 // Failures become errno codes and a message, as the stream interface reports them.
 template <class Step>
 int report(StreamData& data, Step&& step) noexcept {
-    if (!data.error.empty()) return EIO;  // a stream that failed stays failed
     try {
         step();
         return 0;
@@ -147,7 +146,7 @@ int report(StreamData& data, Step&& step) noexcept {
     } catch (const corpus::SourceFailure& failure) {
         data.error = failure.what();
         return failure.error_number ? failure.error_number : EIO;
-    } catch (const InternalFailure& failure) {
+    } catch (const Failure& failure) {  // an engine failure, its message whole
         data.error = failure.message();
     } catch (const std::exception& failure) {
         data.error = failure.what();
@@ -163,6 +162,7 @@ int get_schema(ArrowArrayStream* stream, ArrowSchema* out) {
 
 int get_next(ArrowArrayStream* stream, ArrowArray* out) {
     StreamData& data = stream_data(stream);
+    if (!data.error.empty()) return EIO;  // a stream that failed stays failed
     WithoutGil released;
     return report(data, [&] { data.table.next(out); });
 }
