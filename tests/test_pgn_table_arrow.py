@@ -74,7 +74,7 @@ def position_rows(source, *, start=0, stop=None, uci=False):
                 (board.has_kingside_castling_rights, True), (board.has_queenside_castling_rights, True),
                 (board.has_kingside_castling_rights, False), (board.has_queenside_castling_rights, False)])
                 if rights(white))
-            after = (None, None, None) if ply == 0 else (game.clocks[ply - 1], game.evals[ply - 1], game.mates[ply - 1])
+            after = (game.clocks[ply - 1], game.evals[ply - 1], game.mates[ply - 1]) if ply else (None,) * 3
             rows.append({"offset": game.offset, "ply": ply, "zobrist": board.zobrist_hash(), "pieces": pieces,
                          "turn": board.turn, "castling": castling, "ep_square": board.ep_square,
                          "halfmove_clock": board.halfmove_clock,
@@ -124,7 +124,7 @@ def test_threads_cuts_and_batches_change_nothing(seed, real_file):
 
 
 @pytest.mark.parametrize("uci", [False, True])
-def test_position_rows_equal_the_boards_replaying_the_games(uci, real_file):
+def test_position_rows_equal_the_boards_replaying_the_games(uci):
     sources = [CORPUS, corrupted(CORPUS, 7)] + [(path, 16_000) for path in REAL_FILES]
     for source in sources:
         source, stop = source if isinstance(source, tuple) else (source, None)
