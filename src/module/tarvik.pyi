@@ -68,6 +68,13 @@ def read_pgn(
     (`Game.offset`) lies in `[start, stop)`: cutting a file at any byte positions and reading every piece
     yields every game exactly once, which is how a file is split over many processes or machines.
 
+    A source whose bytes open with the zstd, gzip or bzip2 magic number is decompressed as it is read
+    (several frames, members or streams one after the other read as one), in bounded memory. Offsets then
+    count bytes of the decompressed text, and reading from `start` means decompressing all that lies
+    before it. Compressed data that is cut short raises `EOFError`, corrupt data `OSError`, each naming
+    the file and the offset in the text where the data broke, once every complete game before it has been
+    read.
+
     `headers_only=True` passes over the movetext: the games hold their tags, offset and result marker, and
     no moves, comments or move errors; reading is several times faster, for filtering a large file by its
     tags before reading the games that pass (with `start=game.offset, stop=game.offset + 1`).
