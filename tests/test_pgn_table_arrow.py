@@ -2,7 +2,9 @@
 Boards replaying them), for any thread count, byte-range cut and batch size; the consumers that read the
 PyCapsule interface; streams dropped early; bad arguments refused at the call."""
 
+import bz2
 import gc
+import gzip
 import os
 import pathlib
 import random
@@ -121,6 +123,8 @@ def test_threads_cuts_and_batches_change_nothing(seed, real_file):
         pieces = [read_table(data, start=start, stop=stop, threads=threads, batch_rows=batch_rows).to_pylist()
                   for start, stop in zip([0] + cuts, cuts + [None])]
         assert [row for piece in pieces for row in piece] == whole
+    for compressed in [gzip.compress(data), bz2.compress(data)]:
+        assert read_table(compressed, batch_rows=3).to_pylist() == whole
 
 
 @pytest.mark.parametrize("uci", [False, True])
@@ -230,3 +234,6 @@ def test_sources_that_fail_at_the_call_or_while_read(tmp_path):
 
     with pytest.raises(OSError, match="caught fire"):
         pa.table(tarvik.pgn_table(Failing(), threads=1))
+    cut_short = tarvik.pgn_table(gzip.compress(CORPUS)[:-30], threads=2)
+    with pytest.raises(OSError, match="gzip"):
+        pa.table(cut_short)

@@ -99,10 +99,6 @@ PyType_Slot slots[] = {
 PyType_Spec type_spec{"builtins.PgnReader", sizeof(Object<ReaderData>), 0,
                       Py_TPFLAGS_DEFAULT | Py_TPFLAGS_IMMUTABLETYPE | Py_TPFLAGS_HAVE_GC, slots};
 
-bool to_offset(PyObject* value, std::uint64_t& out) { return to_bitboard(value, out); }
-
-using OffsetParam = Param<std::uint64_t, to_offset>;
-
 }  // namespace
 
 PyObject* read_pgn(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {

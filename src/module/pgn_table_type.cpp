@@ -19,10 +19,12 @@ PyTypeObject* the_pgn_table_type = nullptr;
 // What a stream is made from; the source goes to the first stream, the only one.
 struct TableData {
     corpus::TableLayout layout;
-    std::unique_ptr<corpus::ByteSource> source;
+    CorpusSource source;  // its bytes are null once a stream took them
     corpus::PipelineOptions options;
     std::optional<std::int64_t> batch_rows;
 };
+
+TableData& table_data(PyObject* self) { return as_object<TableData>(self)->record; }
 
 // ---------------------------------------------------------------------------
 // Arguments
@@ -82,7 +84,6 @@ bool to_tag_choice(PyObject* value, TagChoice& out) {
 
 using RowKindParam = Defaulted<Param<corpus::RowKind, to_row_kind>, corpus::RowKind::games>;
 using TagChoiceParam = Param<TagChoice, to_tag_choice>;
-using OffsetParam = Param<std::uint64_t, to_bitboard>;
 
 // The layout the arguments ask for; false with ValueError set for a choice that
 // makes no table.
@@ -111,28 +112,26 @@ bool choose_layout(corpus::RowKind rows, TagChoice tags, bool uci, corpus::Table
 // ---------------------------------------------------------------------------
 // The stream handed to consumers
 
-// While it lives, the calling thread does not hold the GIL: consumers may call a
-// stream holding it (pyarrow, polars) or not (DuckDB's threads), and the work
-// must not stop Python's other threads.
-class WithoutGil {
-public:
-    WithoutGil() : saved_(PyGILState_Check() ? PyEval_SaveThread() : nullptr) {}
-    ~WithoutGil() {
-        if (saved_) PyEval_RestoreThread(saved_);
-    }
-    WithoutGil(const WithoutGil&) = delete;
-    WithoutGil& operator=(const WithoutGil&) = delete;
-
-private:
-    PyThreadState* saved_;
-};
-
 struct StreamData {
     corpus::TableStream table;
     std::string error;  // the failure that ended the stream; empty while it goes on
 };
 
 StreamData& stream_data(ArrowArrayStream* stream) { return *static_cast<StreamData*>(stream->private_data); }
+
+// What a source's failure says; for a file object's read(), what its exception says.
+std::string failure_message(const corpus::SourceFailure& failure) {
+    std::string message = failure.what();
+    if (const auto* read = dynamic_cast<const PythonReadFailure*>(&failure)) {
+        HeldGil gil;
+        PyObject* text = PyObject_Str(read->exception());
+        const char* said = text ? PyUnicode_AsUTF8(text) : nullptr;
+        if (said && *said) message = message + ": " + said;
+        Py_XDECREF(text);
+        PyErr_Clear();
+    }
+    return message;
+}
 
 // Failures become errno codes and a message, as the stream interface reports them.
 template <class Step>
@@ -144,7 +143,7 @@ int report(StreamData& data, Step&& step) noexcept {
         data.error = "out of memory";
         return ENOMEM;
     } catch (const corpus::SourceFailure& failure) {
-        data.error = failure.what();
+        data.error = failure_message(failure);
         return failure.error_number ? failure.error_number : EIO;
     } catch (const Failure& failure) {  // an engine failure, its message whole
         data.error = failure.message();
@@ -163,7 +162,7 @@ int get_schema(ArrowArrayStream* stream, ArrowSchema* out) {
 int get_next(ArrowArrayStream* stream, ArrowArray* out) {
     StreamData& data = stream_data(stream);
     if (!data.error.empty()) return EIO;  // a stream that failed stays failed
-    WithoutGil released;
+    ReleasedGilIfHeld released;
     return report(data, [&] { data.table.next(out); });
 }
 
@@ -174,7 +173,7 @@ const char* get_last_error(ArrowArrayStream* stream) {
 
 void release_stream(ArrowArrayStream* stream) {
     {
-        WithoutGil released;  // stopping the workers waits for them
+        ReleasedGilIfHeld released;  // stopping the workers waits for them
         delete &stream_data(stream);
     }
     stream->release = nullptr;
@@ -229,7 +228,7 @@ PyObject* arrow_stream_method(PyObject* self, PyObject* const* args, Py_ssize_t 
             return nullptr;
         }
         TableData& data = object->record;
-        if (!data.source) {
+        if (!data.source.bytes) {
             delete stream;
             PyErr_SetString(PyExc_ValueError,
                             "this PgnTable was already read: its stream is one-shot; call pgn_table() again");
@@ -238,11 +237,12 @@ PyObject* arrow_stream_method(PyObject* self, PyObject* const* args, Py_ssize_t 
         StreamData* stream_state = nullptr;
         if (!run_engine([&] {
                 stream_state = new StreamData{
-                    corpus::TableStream(std::move(data.source), data.options, data.layout, data.batch_rows), {}};
+                    corpus::TableStream(std::move(data.source.bytes), data.options, data.layout, data.batch_rows), {}};
             })) {
             delete stream;
             return nullptr;
         }
+        data.source.held = nullptr;  // the stream keeps it now
         *stream = ArrowArrayStream{get_schema, get_next, get_last_error, release_stream, stream_state};
     }
     PyObject* capsule = PyCapsule_New(stream, "arrow_array_stream", destroy_stream_capsule);
@@ -251,6 +251,22 @@ PyObject* arrow_stream_method(PyObject* self, PyObject* const* args, Py_ssize_t 
         delete stream;
     }
     return capsule;
+}
+
+int traverse(PyObject* self, visitproc visit, void* arg) {
+    Py_VISIT(table_data(self).source.held);
+    Py_VISIT(Py_TYPE(self));
+    return 0;
+}
+
+int clear(PyObject* self) {
+    table_data(self).source = {};
+    return 0;
+}
+
+void dealloc(PyObject* self) {
+    PyObject_GC_UnTrack(self);
+    dealloc_object<TableData>(self);
 }
 
 PyObject* refuse_construction(PyTypeObject*, PyObject*, PyObject*) {
@@ -268,13 +284,15 @@ PyMethodDef methods[] = {
 PyType_Slot slots[] = {
     {Py_tp_doc, const_cast<char*>(doc("PgnTable"))},
     {Py_tp_new, reinterpret_cast<void*>(refuse_construction)},
-    {Py_tp_dealloc, reinterpret_cast<void*>(dealloc_object<TableData>)},
+    {Py_tp_dealloc, reinterpret_cast<void*>(dealloc)},
+    {Py_tp_traverse, reinterpret_cast<void*>(traverse)},
+    {Py_tp_clear, reinterpret_cast<void*>(clear)},
     {Py_tp_methods, methods},
     {0, nullptr},
 };
 
 PyType_Spec type_spec{"builtins.PgnTable", sizeof(Object<TableData>), 0,
-                      Py_TPFLAGS_DEFAULT | Py_TPFLAGS_IMMUTABLETYPE, slots};
+                      Py_TPFLAGS_DEFAULT | Py_TPFLAGS_IMMUTABLETYPE | Py_TPFLAGS_HAVE_GC, slots};
 
 }  // namespace
 
@@ -303,11 +321,9 @@ PyObject* pgn_table(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject
         PyErr_SetString(PyExc_ValueError, "batch_rows must be at least 1 (None: one batch per stretch of text)");
         return nullptr;
     }
-    CorpusSource opened;
-    if (!open_corpus_source(source, start, "pgn_table", opened)) return nullptr;
-    data.source = std::move(opened.bytes);
+    if (!open_corpus_source(source, start, stop, "pgn_table", data.source)) return nullptr;
     data.options.threads = threads ? *threads : corpus::available_cores();
-    data.options.source_offset = opened.offset;
+    data.options.source_offset = data.source.offset;
     data.options.start = start;
     data.options.stop = stop;
     if (batch_rows) data.batch_rows = *batch_rows;
