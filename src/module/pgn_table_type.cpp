@@ -29,10 +29,12 @@ TableData& table_data(PyObject* self) { return as_object<TableData>(self)->recor
 // ---------------------------------------------------------------------------
 // Arguments
 
-constexpr const char* ROSTER[] = {"Event",    "Site",     "Date",        "Round", "White",   "Black",
-                                  "Result",   "WhiteElo", "BlackElo",    "TimeControl", "ECO",
-                                  "Opening",  "Termination", "UTCDate", "UTCTime", "FEN"};
-constexpr std::string_view GAME_COLUMNS[] = {"offset", "result", "plies", "moves", "clocks",
+// The tags of games rows when none are chosen: the seven-tag roster, then those most files add.
+constexpr const char* ROSTER[] = {"Event",    "Site",     "Date",        "Round", "White",   "Black",   "Result",
+                                  "WhiteElo", "BlackElo", "TimeControl", "ECO",   "Opening", "Termination",
+                                  "UTCDate",  "UTCTime",  "FEN"};
+// The columns of games rows beside the tags: no tag column may take their names.
+constexpr std::string_view GAME_COLUMNS[] = {"offset", "result", "plies",  "moves",    "clocks",
                                              "evals",  "mates",  "errors", "final_fen"};
 
 bool to_row_kind(PyObject* value, corpus::RowKind& out) {

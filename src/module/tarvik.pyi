@@ -92,7 +92,6 @@ def read_pgn(
 
 def pgn_table(
     source: str | os.PathLike[str] | Buffer | IO[bytes] | IO[str],
-    /,
     *,
     rows: str = "games",
     tags: str | Iterable[str] | None = None,
