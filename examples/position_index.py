@@ -179,7 +179,7 @@ def table(header: tuple[str, ...], rows: list[tuple[Any, ...]]) -> list[str]:
 
     cells = [header, *[tuple(map(text, row)) for row in rows]]
     widths = [max(len(row[column]) for row in cells) for column in range(len(header))]
-    numeric = [bool(rows) and isinstance(rows[0][column], (int, float)) for column in range(len(header))]
+    numeric = [any(isinstance(row[column], (int, float)) for row in rows) for column in range(len(header))]
     return ["  " + "  ".join(cell.rjust(width) if right else cell.ljust(width)
                              for cell, width, right in zip(row, widths, numeric, strict=True)).rstrip()
             for row in cells]
