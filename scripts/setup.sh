@@ -53,6 +53,9 @@ setup_environment() {
     command -v cmake >/dev/null || build_requirements+=("cmake>=3.20")
     command -v ninja >/dev/null || build_requirements+=("ninja")
     ensure_requirements build "${build_requirements[@]}"
+    # The reference libraries of zstd, gzip and bzip2, for reading compressed corpora
+    # (a build without one of them still works, but cannot read that format).
+    ensure_debian_packages libzstd-dev zlib1g-dev libbz2-dev pkg-config
     if [ "$purpose" = test ]; then
         # The project's test and bench extras (the suite runs the benchmarks in their
         # smallest form), read from pyproject.toml so the lists live in one place.

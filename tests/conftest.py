@@ -1,5 +1,7 @@
 """Helpers shared by the test files."""
 
+import ctypes
+import ctypes.util
 import importlib.machinery
 import pathlib
 import sys
@@ -60,3 +62,18 @@ PanicException = _panic_type()
 @pytest.fixture
 def start():
     return tarvik.Board()
+
+
+class MallInfo2(ctypes.Structure):
+    _fields_ = [(name, ctypes.c_size_t) for name in
+                "arena ordblks smblks hblks hblkhd usmblks fsmblks uordblks fordblks keepcost".split()]
+
+
+def c_heap_bytes():
+    """Bytes in use in the C allocator's heap, or None where it cannot tell (a sanitizer's allocator)."""
+    libc = ctypes.CDLL(ctypes.util.find_library("c"))
+    if not hasattr(libc, "mallinfo2"):
+        return None
+    libc.mallinfo2.restype = MallInfo2
+    info = libc.mallinfo2()
+    return info.uordblks + info.hblkhd or None

@@ -7,7 +7,8 @@
 // --errors also writes each game's errors, after its offset; --games a line per
 // game (offset, tags, nodes, mainline moves, result marker, errors). --threads
 // reads on N worker threads (0: every core), in stretches of about --stretch bytes
-// (0: the whole file as one); the output is the same for every N and size.
+// (0: the whole file as one); the output is the same for every N and size. A FILE
+// compressed with zstd, gzip or bzip2 is decompressed as it is read.
 #include <fcntl.h>
 
 #include <cerrno>
@@ -17,6 +18,7 @@
 #include <string>
 #include <string_view>
 
+#include "corpus/decompress.hpp"
 #include "corpus/game_pipeline.hpp"
 
 namespace {
@@ -48,8 +50,9 @@ bool read_file(const char* path, tarvik::corpus::PipelineOptions options, const 
         return false;
     }
     using Games = std::vector<tarvik::game::GameRecord>;
-    tarvik::corpus::GamePipeline<Games> pipeline(tarvik::corpus::file_source(descriptor, path), std::move(options),
-                                                  [](Games&& games) { return std::move(games); });
+    tarvik::corpus::GamePipeline<Games> pipeline(
+        tarvik::corpus::text_source(tarvik::corpus::file_source(descriptor, path), path), std::move(options),
+        [](Games&& games) { return std::move(games); });
     try {
         while (std::optional<Games> games = pipeline.next()) {
             for (const tarvik::game::GameRecord& game : *games) {

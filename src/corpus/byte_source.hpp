@@ -19,6 +19,7 @@ public:
         io,         // the operating system refused a read (errno says why)
         corrupt,    // compressed data that is not what its format allows
         truncated,  // compressed data that ends inside a frame or stream
+        unsupported,  // compressed data of a format this build was made without
         caller,     // a read the caller supplied failed; its own error says why
     };
     SourceFailure(Kind kind, const std::string& message, int error_number = 0)

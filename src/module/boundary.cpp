@@ -82,6 +82,31 @@ void raise_panic(std::string_view message) {
 
 void raise_value_error(std::string_view message) { raise_with_message(PyExc_ValueError, message); }
 
+PythonReadFailure::PythonReadFailure(PyObject* exception)
+    : SourceFailure(Kind::caller, "read() raised " + type_name(exception)), exception_(exception, [](PyObject* held) {
+          HeldGil gil;
+          Py_DECREF(held);
+      }) {}
+
+void raise_source_failure(const corpus::SourceFailure& failure) {
+    using Kind = corpus::SourceFailure::Kind;
+    if (const auto* read = dynamic_cast<const PythonReadFailure*>(&failure)) {
+        PyErr_SetRaisedException(Py_NewRef(read->exception()));
+    } else if (failure.kind == Kind::truncated) {
+        raise_with_message(PyExc_EOFError, failure.what());
+    } else if (failure.kind == Kind::io && failure.error_number != 0) {
+        // OSError(errno, message) becomes the errno's subclass, as for any failed call.
+        const std::string_view message = failure.what();
+        PyObject* arguments = Py_BuildValue("(iN)", failure.error_number,
+                                            PyUnicode_DecodeUTF8(message.data(), Py_ssize_t(message.size()), "replace"));
+        if (arguments == nullptr) return;
+        PyErr_SetObject(PyExc_OSError, arguments);
+        Py_DECREF(arguments);
+    } else {
+        raise_with_message(PyExc_OSError, failure.what());
+    }
+}
+
 // ---------------------------------------------------------------------------
 // Arguments
 

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <new>
 #include <optional>
 #include <span>
@@ -22,6 +23,7 @@
 
 #include "../board/failure.hpp"
 #include "../board/move.hpp"
+#include "../corpus/byte_source.hpp"
 
 namespace tarvik {
 struct Board;
@@ -113,8 +115,26 @@ void forget_panic_type();
 // Raises ValueError(message), the message taken whole.
 void raise_value_error(std::string_view message);
 
+// What a Python file object's read() raised, carried through native code (and
+// across threads) to be raised again here. Copies share the exception, and the
+// last lets go of it with the GIL, whichever thread that happens on.
+class PythonReadFailure : public corpus::SourceFailure {
+public:
+    explicit PythonReadFailure(PyObject* exception);  // takes the reference; with the GIL held
+    PyObject* exception() const { return exception_.get(); }
+
+private:
+    std::shared_ptr<PyObject> exception_;
+};
+
+// Raises the Python exception for a source that could not go on: OSError (with its
+// errno) for a failed read, corrupt data or a format this build cannot read,
+// EOFError for compressed data cut short, and a file object's own exception.
+void raise_source_failure(const corpus::SourceFailure& failure);
+
 // Runs an engine step. An internal failure becomes PanicException, rejected input
-// ValueError and exhausted memory MemoryError; then the function returns false.
+// ValueError, a source that failed what raise_source_failure raises, and exhausted
+// memory MemoryError; then the function returns false.
 template <class Step>
 bool run_engine(Step&& step) noexcept {
     try {
@@ -124,6 +144,8 @@ bool run_engine(Step&& step) noexcept {
         raise_panic(failure.message());
     } catch (const RejectedInput& rejection) {
         raise_value_error(rejection.message());
+    } catch (const corpus::SourceFailure& failure) {
+        raise_source_failure(failure);
     } catch (const std::bad_alloc&) {
         PyErr_NoMemory();
     } catch (const std::exception& error) {
@@ -131,6 +153,48 @@ bool run_engine(Step&& step) noexcept {
     }
     return false;
 }
+
+// ---------------------------------------------------------------------------
+// The GIL
+
+// Lets other Python threads run during native work that touches no Python object.
+class ReleasedGil {
+public:
+    ReleasedGil() : state_(PyEval_SaveThread()) {}
+    ~ReleasedGil() { PyEval_RestoreThread(state_); }
+    ReleasedGil(const ReleasedGil&) = delete;
+    ReleasedGil& operator=(const ReleasedGil&) = delete;
+
+private:
+    PyThreadState* state_;
+};
+
+// Releases the GIL for a scope when the calling thread holds it: for callbacks that
+// consumers call holding it (pyarrow, polars) or not (DuckDB's threads).
+class ReleasedGilIfHeld {
+public:
+    ReleasedGilIfHeld() : state_(PyGILState_Check() ? PyEval_SaveThread() : nullptr) {}
+    ~ReleasedGilIfHeld() {
+        if (state_) PyEval_RestoreThread(state_);
+    }
+    ReleasedGilIfHeld(const ReleasedGilIfHeld&) = delete;
+    ReleasedGilIfHeld& operator=(const ReleasedGilIfHeld&) = delete;
+
+private:
+    PyThreadState* state_;
+};
+
+// Holds the GIL for a scope, on any thread, whether it holds it already or not.
+class HeldGil {
+public:
+    HeldGil() : state_(PyGILState_Ensure()) {}
+    ~HeldGil() { PyGILState_Release(state_); }
+    HeldGil(const HeldGil&) = delete;
+    HeldGil& operator=(const HeldGil&) = delete;
+
+private:
+    PyGILState_STATE state_;
+};
 
 // ---------------------------------------------------------------------------
 // Arguments
@@ -203,6 +267,7 @@ using OptionalTextParam = Optional<TextParam>;
 using CharParam = Param<char32_t, to_char>;
 using OptionalCharParam = Optional<CharParam>;
 using BitboardParam = Param<std::uint64_t, to_bitboard>;
+using OffsetParam = Param<std::uint64_t, to_bitboard>;  // a byte offset in a source: any int below 2**64
 using Square32Param = Param<std::uint32_t, to_square32>;
 using Square8Param = Param<std::uint8_t, to_square8>;
 using SquareParam = Param<std::uint8_t, to_square>;

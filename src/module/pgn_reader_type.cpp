@@ -1,14 +1,8 @@
 // read_pgn() and the PgnReader class it returns: an iterator of Game objects over
-// a file named by a path, a bytes-like object or a file object, read piece by
-// piece so that memory stays bounded by the longest game.
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-
+// a file named by a path, a bytes-like object or a file object, compressed or not,
+// read piece by piece so that memory stays bounded by the longest game.
 #include "../game/reader.hpp"
+#include "corpus_source.hpp"
 #include "docstrings.hpp"
 #include "game_data.hpp"
 
@@ -19,74 +13,30 @@ constexpr std::size_t CHUNK = std::size_t{1} << 20;
 
 PyTypeObject* the_pgn_reader_type = nullptr;
 
-// The reader and what it reads from: an open file, a buffer it holds, or a Python
-// file object whose read() it calls.
+// The reader and the source it reads.
 struct ReaderData {
     game::PgnReader reader;
-    std::FILE* file = nullptr;
-    Py_buffer buffer{};  // buffer.obj is set while the buffer is held
-    PyObject* stream = nullptr;
+    CorpusSource source;  // its bytes are null once the source is let go
     std::uint64_t start = 0;
     std::optional<std::uint64_t> stop;
     bool done = false;
 
     explicit ReaderData(game::ReadOptions options) : reader(options) {}
-    ~ReaderData() { release(); }
-    ReaderData(const ReaderData&) = delete;
-    ReaderData& operator=(const ReaderData&) = delete;
-
-    // Lets go of the source: the file is closed, the buffer and the stream released.
-    void release() {
-        if (file) std::fclose(std::exchange(file, nullptr));
-        if (buffer.obj) PyBuffer_Release(&buffer);
-        Py_CLEAR(stream);
-    }
 };
 
 ReaderData& reader_data(PyObject* self) { return as_object<ReaderData>(self)->record; }
 
-// Brings the next piece of the source to the reader; false with the error set.
-bool fill(ReaderData& data) {
-    const std::size_t size = std::max(CHUNK, data.reader.wanted_bytes());
-    if (data.file) {
-        const std::span<char> space = data.reader.input_space(size);
-        const std::size_t read = std::fread(space.data(), 1, space.size(), data.file);
-        data.reader.commit_input(read);
-        if (read == 0 && std::ferror(data.file)) {
-            PyErr_SetFromErrno(PyExc_OSError);
-            return false;
-        }
-        if (read == 0) data.reader.finish();
-        return true;
+// Brings the next piece of the source to the reader, the GIL released while it is
+// read (a file object's read() takes it back); or, at the end, says so.
+void fill(ReaderData& data) {
+    const std::span<char> space = data.reader.input_space(std::max(CHUNK, data.reader.wanted_bytes()));
+    std::size_t read = 0;
+    {
+        ReleasedGil released;
+        read = data.source.bytes->read(space.data(), space.size());
     }
-    if (!data.stream) {  // a buffer, read whole, or a reader whose source was let go
-        data.reader.finish();
-        return true;
-    }
-    PyObject* piece = PyObject_CallMethod(data.stream, "read", "n", static_cast<Py_ssize_t>(size));
-    if (piece == nullptr) return false;
-    const char* bytes = nullptr;
-    Py_ssize_t length = 0;
-    if (PyBytes_Check(piece)) {
-        bytes = PyBytes_AS_STRING(piece), length = PyBytes_GET_SIZE(piece);
-    } else if (PyByteArray_Check(piece)) {
-        bytes = PyByteArray_AS_STRING(piece), length = PyByteArray_GET_SIZE(piece);
-    } else if (PyUnicode_Check(piece)) {
-        bytes = PyUnicode_AsUTF8AndSize(piece, &length);
-    } else {
-        PyErr_Format(PyExc_TypeError, "read() should return bytes or str, not '%s'", type_name(piece).c_str());
-    }
-    if (bytes == nullptr) {
-        Py_DECREF(piece);
-        return false;
-    }
-    if (length == 0) {
-        data.reader.finish();
-    } else {
-        data.reader.feed(std::string_view(bytes, static_cast<std::size_t>(length)));
-    }
-    Py_DECREF(piece);
-    return true;
+    data.reader.commit_input(read);
+    if (read == 0) data.reader.finish();
 }
 
 PyObject* next_game(PyObject* self) {
@@ -103,19 +53,17 @@ PyObject* next_game(PyObject* self) {
             return to_python(std::move(*game));
         }
         if (!data.reader.wants_input()) break;
-        if (!fill(data)) return nullptr;
+        if (!run_engine([&] { fill(data); })) return nullptr;
     }
     data.done = true;
-    data.release();
+    data.source = {};
     return nullptr;
 }
 
 PyObject* iterate(PyObject* self) { return Py_NewRef(self); }
 
 int traverse(PyObject* self, visitproc visit, void* arg) {
-    ReaderData& data = reader_data(self);
-    Py_VISIT(data.stream);
-    Py_VISIT(data.buffer.obj);
+    Py_VISIT(reader_data(self).source.held);
     Py_VISIT(Py_TYPE(self));
     return 0;
 }
@@ -123,7 +71,7 @@ int traverse(PyObject* self, visitproc visit, void* arg) {
 int clear(PyObject* self) {
     ReaderData& data = reader_data(self);
     data.done = true;
-    data.release();
+    data.source = {};
     return 0;
 }
 
@@ -151,75 +99,6 @@ PyType_Slot slots[] = {
 PyType_Spec type_spec{"builtins.PgnReader", sizeof(Object<ReaderData>), 0,
                       Py_TPFLAGS_DEFAULT | Py_TPFLAGS_IMMUTABLETYPE | Py_TPFLAGS_HAVE_GC, slots};
 
-// Opens a path (str or os.PathLike) for reading; nullptr with OSError set.
-std::FILE* open_path(PyObject* source) {
-    PyObject* encoded = nullptr;
-    if (!PyUnicode_FSConverter(source, &encoded)) return nullptr;
-    std::FILE* file = std::fopen(PyBytes_AS_STRING(encoded), "rb");
-    struct stat status {};
-    if (file && fstat(fileno(file), &status) == 0 && S_ISDIR(status.st_mode)) {
-        std::fclose(file);
-        file = nullptr;
-        errno = EISDIR;
-    }
-    Py_DECREF(encoded);
-    if (!file) PyErr_SetFromErrnoWithFilenameObject(PyExc_OSError, source);
-    return file;
-}
-
-bool to_offset(PyObject* value, std::uint64_t& out) { return to_bitboard(value, out); }
-
-using OffsetParam = Param<std::uint64_t, to_offset>;
-
-// Where reading from `start` must begin, the source being `size` bytes read by `read_at`.
-std::uint64_t resume_at(std::uint64_t start, std::uint64_t size, const game::ReadAt& read_at) {
-    return start >= size ? size : game::resume_offset(read_at, start);
-}
-
-// Sets the reader up on its source; false with the error set.
-bool open_source(ReaderData& data, PyObject* source) {
-    const bool ranged = data.start > 0 || data.stop;
-    if (PyUnicode_Check(source) || PyObject_HasAttrString(source, "__fspath__")) {
-        if (!(data.file = open_path(source))) return false;
-        if (data.start == 0) return true;
-        struct stat status {};
-        fstat(fileno(data.file), &status);
-        const int descriptor = fileno(data.file);
-        const std::uint64_t from =
-            resume_at(data.start, std::uint64_t(status.st_size), [&](std::uint64_t offset, char* out, std::size_t n) {
-                const ssize_t read = pread(descriptor, out, n, off_t(offset));
-                return read < 0 ? std::size_t{0} : std::size_t(read);
-            });
-        data.reader.start_at(from);
-        return fseeko(data.file, off_t(from), SEEK_SET) == 0 || (PyErr_SetFromErrno(PyExc_OSError), false);
-    }
-    if (PyObject_CheckBuffer(source)) {
-        if (PyObject_GetBuffer(source, &data.buffer, PyBUF_SIMPLE) < 0) return false;
-        const std::string_view bytes(static_cast<const char*>(data.buffer.buf), std::size_t(data.buffer.len));
-        const std::uint64_t from =
-            resume_at(data.start, bytes.size(), [&](std::uint64_t offset, char* out, std::size_t n) {
-                const std::string_view piece = bytes.substr(std::size_t(std::min<std::uint64_t>(offset, bytes.size())), n);
-                std::memcpy(out, piece.data(), piece.size());
-                return piece.size();
-            });
-        data.reader.start_at(from);
-        data.reader.read_from(bytes.substr(std::size_t(from)));
-        return true;
-    }
-    if (PyObject_HasAttrString(source, "read")) {
-        if (ranged) {
-            PyErr_SetString(PyExc_ValueError,
-                            "start and stop need a path or bytes: a file object is read from where it stands");
-            return false;
-        }
-        data.stream = Py_NewRef(source);
-        return true;
-    }
-    PyErr_Format(PyExc_TypeError, "read_pgn() needs a path, a bytes-like object or a file object, not '%s'",
-                 type_name(source).c_str());
-    return false;
-}
-
 }  // namespace
 
 PyObject* read_pgn(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
@@ -241,10 +120,11 @@ PyObject* read_pgn(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject*
     new (&as_object<ReaderData>(self)->access) AccessFlag();
     data->start = start;
     data->stop = stop;
-    if (!open_source(*data, source)) {
+    if (!open_corpus_source(source, start, stop, "read_pgn", data->source)) {
         Py_DECREF(self);
         return nullptr;
     }
+    data->reader.start_at(data->source.offset);
     return self;
 }
 
