@@ -228,6 +228,8 @@ def main() -> int:
               f"{'s' * (len(options.files) != 1)} indexed in {seconds:.2f} s: {positions / seconds:,.0f} positions/s")
         return 0
 
+    if not os.path.isfile(os.path.join(options.out_dir, "files.parquet")):
+        asking.error(f"{options.out_dir}: no index (build one first)")
     try:
         position_key(options.fen)
     except ValueError as error:
