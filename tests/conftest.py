@@ -3,6 +3,8 @@
 import ctypes
 import ctypes.util
 import importlib.machinery
+import pathlib
+import sys
 import types
 
 import pytest
@@ -30,7 +32,11 @@ def ucis(moves):
 
 
 def load_script(path, name):
-    """A script of the repository outside the package (a bench, an example, a tool), run as the module `name`."""
+    """A script of the repository outside the package (a bench, an example, a tool), run as the module `name`;
+    its folder goes on sys.path, as running the script would put it, for the modules beside it."""
+    folder = str(pathlib.Path(path).parent)
+    if folder not in sys.path:
+        sys.path.append(folder)
     module = types.ModuleType(name)
     module.__file__ = str(path)
     importlib.machinery.SourceFileLoader(name, str(path)).exec_module(module)
