@@ -131,7 +131,7 @@ class Reading:
 
     games: int | None = None
     rows: int | None = None
-    errors: int = 0
+    errors: int | None = None
     seconds: float = math.inf
     split_seconds: float = math.inf
     peak_kib: int = 0
@@ -246,12 +246,16 @@ def threads_label(threads):
 
 
 def count(reading, what):
-    """The games a reading read (a games table's rows where it counts no games), or its rows."""
-    return reading.rows if what == "rows" or reading.games is None else reading.games
+    """The games a reading read, or its rows; None where it counts none."""
+    return reading.rows if what == "rows" else reading.games
 
 
 def per_second(reading, what="games"):
-    return f"{count(reading, what) / reading.seconds:,.0f}"
+    return "" if count(reading, what) is None else f"{count(reading, what) / reading.seconds:,.0f}"
+
+
+def blank_if_none(value):
+    return "" if value is None else value
 
 
 def ratio_of(ours, theirs):
@@ -276,9 +280,8 @@ def report_big(readings, size, floor_seconds, sizes):
         reading = readings[measure]
         if not reading.ok:
             return failure_row(label, measure, reading, 8, notes)
-        rows_per_second = "" if reading.rows is None else per_second(reading, "rows")
-        return [label, threads_label(measure.threads), count(reading, "games"), reading.rows or "",
-                f"{size / 1e6 / reading.seconds:.1f}", per_second(reading), rows_per_second,
+        return [label, threads_label(measure.threads), blank_if_none(reading.games), blank_if_none(reading.rows),
+                f"{size / 1e6 / reading.seconds:.1f}", per_second(reading), per_second(reading, "rows"),
                 megabytes(reading.peak_kib * 1024)]
 
     for way in (READ_PGN, GAMES_TABLE, POSITIONS_TABLE, "binding"):
@@ -318,7 +321,7 @@ def report_slice(readings, size, sizes):
         if not reading.ok:
             rows.append(failure_row(LABELS[way], Measure(way, "slice", threads), reading, 8, notes))
         else:
-            rows.append([LABELS[way], threads_label(threads), count(reading, "games"), reading.errors,
+            rows.append([LABELS[way], threads_label(threads), reading.games, blank_if_none(reading.errors),
                          per_second(reading), "", "", ""])
     rows.append([])
     for peer in SLOW_PEERS:

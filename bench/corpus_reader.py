@@ -14,7 +14,7 @@ WAY is one of
 THREADS is a number, or "-" for a build of tarvik whose read_pgn takes no threads (its one path then).
 
 The last line printed is JSON: games, rows (mainline moves, or the table's rows, or the binding's positions),
-errors (games read with errors, or raised), seconds (the binding's without the split), split_seconds and
+errors (games read with errors, or raised; null where not counted), seconds (the binding's without the split), split_seconds and
 peak_kib, the peak resident set of this process (VmHWM).
 """
 
@@ -40,7 +40,7 @@ def read_pgn(path, threads):
     import tarvik
 
     games = sum(1 for _ in tarvik.read_pgn(path, **threads_argument(threads)))
-    return {"games": games, "rows": None, "errors": 0}
+    return {"games": games, "rows": None, "errors": None}
 
 
 def read_pgn_moves(path, threads):
@@ -62,7 +62,7 @@ def read_table(rows):
         count = 0
         for batch in pyarrow.RecordBatchReader.from_stream(tarvik.pgn_table(path, rows=rows, threads=threads)):
             count += batch.num_rows
-        return {"games": None, "rows": count, "errors": 0}
+        return {"games": count if rows == "games" else None, "rows": count, "errors": None}
 
     return read
 
