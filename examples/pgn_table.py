@@ -3,13 +3,13 @@
     python examples/pgn_table.py [--dask [--scheduler ADDRESS]] [--workers N] [--out FILE.parquet]
                                  [--piece-size BYTES] FILE...
 
-Every file is cut into pieces of about --piece-size bytes; tarvik.read_pgn(path, start=, stop=)
-reads the games whose first byte lies in a piece, so every game is read exactly once, however
-the cuts fall. A local process pool reads the pieces by default (with --workers 1, this process
+Every file is cut into pieces of about --piece-size bytes; tarvik.pgn_table(path, start=, stop=)
+reads the games whose first byte lies in a piece into an Arrow table (pyarrow), so every game is
+read exactly once, however the cuts fall, without a Python object per game. A local process pool reads the pieces by default (with --workers 1, this process
 reads them alone); with --dask, a Dask distributed cluster does: the one at ADDRESS, whose
 workers must see the files at the same paths, or a local cluster started for the run.
 
---out writes one row per game, in file and offset order, to a Parquet file (needs pyarrow):
+--out writes one row per game, in file and offset order, to a Parquet file:
 
     file, offset       the file as named on the command line; the game's first byte in it
     Event ... Result   the seven-tag roster, as the tags say (null where a tag is missing)
@@ -40,11 +40,12 @@ games, plies, errors, and the score of each first move.
 from __future__ import annotations
 
 import argparse
+import functools
 import re
 import sys
 import time
 from collections import Counter
-from collections.abc import Sequence
+from collections.abc import Callable, Sequence
 from typing import Any
 
 import corpus_pieces
@@ -80,40 +81,65 @@ def is_panic(error: BaseException) -> bool:
     return type(error).__name__ == "PanicException"
 
 
-def termination(board: tarvik.Board, headers: dict[str, str], result: str) -> str:
-    """How the game ended (see the table's columns above)."""
+def termination(final_fen: str, termination_tag: str | None, result: str, replay: Callable[[], tarvik.Board]) -> str:
+    """How the game ended (see the table's columns above). A final position repeated five times needs its
+    history, which only the moves have: `replay` rebuilds the board from them, asked only when sixteen plies
+    or more without a capture or pawn move lead to the position, as five repetitions must."""
     try:
-        for name, ended in ENDED_ON_BOARD:
+        board = tarvik.Board(final_fen)
+        for name, ended in ENDED_ON_BOARD[:-1]:
             if getattr(board, ended)():
                 return name
+        if int(final_fen.split()[4]) >= 16 and replay().is_fivefold_repetition():
+            return ENDED_ON_BOARD[-1][0]
     except BaseException as error:
         if not is_panic(error):
             raise
         return "broken position"
-    tag = headers.get("Termination")
-    if tag is not None:
-        return tag.lower()
+    if termination_tag is not None:
+        return termination_tag.lower()
     return "unfinished" if result == "*" else "declared"
 
 
+def replayed(fen: str | None, moves: list[str]) -> tarvik.Board:
+    board = tarvik.Board(fen or STANDARD_START)
+    for move in moves:
+        board.push_uci(move)
+    return board
+
+
+@functools.cache
+def first_san(uci: str) -> str:
+    return tarvik.Board().san(tarvik.Move.from_uci(uci))
+
+
+def from_standard_start(fen: str | None) -> bool:
+    return fen is None or fen == STANDARD_START or tarvik.Board(fen).to_fen() == STANDARD_START
+
+
 def read_piece(path: str, start: int, stop: int | None) -> Columns:
-    """The table's columns (but "file") for the games whose first byte lies in [start, stop)."""
-    columns: Columns = {name: [] for name in GAME_COLUMNS}
-    for game in tarvik.read_pgn(path, start=start, stop=stop):
-        headers, board, plies, result = game.headers, game.board(), len(game.moves), game.result
-        columns["offset"].append(game.offset)
-        for tag in STRING_TAGS:
-            columns[tag].append(headers.get(tag))
-        for tag in RATINGS:
-            columns[tag].append(rating(headers.get(tag)))
-        columns["plies"].append(plies)
-        columns["result"].append(result)
-        columns["termination"].append(termination(board, headers, result))
-        columns["final_fen"].append(board.to_fen())
-        columns["errors"].append(len(game.errors))
-        standard = plies > 0 and game.starting_fen == STANDARD_START
-        columns["first_move"].append(game.variations[0].san if standard else None)
-    return columns
+    """The table's columns (but "file") for the games whose first byte lies in [start, stop): one Arrow table
+    from tarvik.pgn_table, and Python only where the columns need the rules (termination, first_move)."""
+    import pyarrow as pa
+    import pyarrow.compute as pc
+
+    games = pa.table(tarvik.pgn_table(path, tags=[*STRING_TAGS, *RATINGS, "Termination", "FEN"], start=start,
+                                      stop=stop, threads=1, uci=True))
+    columns: Columns = {name: games[name].to_pylist() for name in ("offset", *STRING_TAGS, "plies", "result",
+                                                                   "final_fen")}
+    for tag in RATINGS:
+        columns[tag] = [rating(value) for value in games[tag].to_pylist()]
+    columns["errors"] = pc.list_value_length(games["errors"]).to_pylist()
+    moves = games["moves"]
+    fens = games["FEN"].to_pylist()
+    columns["termination"] = [
+        termination(final_fen, tag, result, lambda i=i: replayed(fens[i], moves[i].as_py()))
+        for i, (final_fen, tag, result) in enumerate(zip(columns["final_fen"], games["Termination"].to_pylist(),
+                                                         columns["result"]))]
+    first_moves = pc.list_slice(moves, 0, 1).to_pylist()
+    columns["first_move"] = [first_san(first[0]) if first and from_standard_start(fen) else None
+                             for first, fen in zip(first_moves, fens)]
+    return {name: columns[name] for name in GAME_COLUMNS}
 
 
 def joined(pieces: Sequence[Piece], results: Sequence[Columns]) -> Columns:

@@ -54,7 +54,7 @@ def test_rows_and_summary_say_what_the_games_hold(files):
     assert table["White"][0] == "Anna" and table["Event"][0] is None
     assert example.summary(table) == SUMMARY
     # The rules cannot judge a position without kings; the row says so rather than failing.
-    assert example.termination(tarvik.Board("8/8/8/8/8/8/8/8 w - - 0 1"), {}, "*") == "broken position"
+    assert example.termination("8/8/8/8/8/8/8/8 w - - 0 1", None, "*", tarvik.Board) == "broken position"
 
 
 @pytest.mark.parametrize("options", [["--workers", "2"], ["--dask", "--workers", "2"]])

@@ -3,7 +3,6 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "board/apply.hpp"
 #include "board/fen.hpp"
 #include "game/annotations.hpp"
 #include "move_column.hpp"
@@ -96,12 +95,10 @@ Column game_rows(const TableLayout& layout, const std::vector<GameRecord>& games
         offsets.push(record.offset);
         tags.push(record);
         results.push(record.result());
-        Position position = record.start.position;
-        std::uint32_t played = 0;
+        std::uint32_t played = 0, last = 0;
         for (std::uint32_t node = record.nodes[0].first_child; node != game::NONE;
-             node = record.nodes[node].first_child, ++played) {
+             last = node, node = record.nodes[node].first_child, ++played) {
             const game::Node& step = record.nodes[node];
-            make_move(position, step.move);
             moves.items.push(step.move);
             const std::string_view comment = record.view(step.comment);
             clocks.items.push(game::read_clock(comment));
@@ -113,7 +110,7 @@ Column game_rows(const TableLayout& layout, const std::vector<GameRecord>& games
         moves.close_row(), clocks.close_row(), evals.close_row(), mates.close_row();
         for (const std::string& error : record.errors) errors.items.push(error);
         errors.close_row();
-        final_fens.push(to_fen(position, record.start.castling_field()));
+        final_fens.push(to_fen(record.positions[last], record.start.castling_field()));
     }
 
     std::vector<Column> fields;

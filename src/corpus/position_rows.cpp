@@ -3,7 +3,6 @@
 // the position the move led to; the move played from a position is its own.
 #include <array>
 
-#include "board/apply.hpp"
 #include "board/castling.hpp"
 #include "board/zobrist.hpp"
 #include "game/annotations.hpp"
@@ -54,9 +53,9 @@ Column position_rows(const TableLayout& layout, const std::vector<GameRecord>& g
     for (const GameRecord& record : games) {
         const CastlingField& field = record.start.castling_field();
         const std::string_view result = record.result();
-        Position position = record.start.position;
         std::uint32_t ply = 0;
         for (std::uint32_t node = 0; node != game::NONE; ++ply) {
+            const Position& position = record.positions[node];
             offsets.push(record.offset);
             plies.push(ply);
             zobrist.push(zobrist_hash(position, field));
@@ -82,7 +81,6 @@ Column position_rows(const TableLayout& layout, const std::vector<GameRecord>& g
                 moves.push_null();
             } else {
                 moves.push(record.nodes[node].move);
-                make_move(position, record.nodes[node].move);
             }
         }
     }

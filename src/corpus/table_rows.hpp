@@ -20,8 +20,9 @@ struct TableLayout {
     bool uci = false;               // moves as UCI text instead of move codes
 };
 
-// The rows of `games` as a record batch (a struct column). The batch of no games
-// has the table's fields, so it stands for its schema.
+// The rows of `games`, read with ReadOptions::keep_positions, as a record batch (a
+// struct column). The batch of no games has the table's fields, so it stands for
+// its schema.
 Column table_rows(const TableLayout& layout, const std::vector<game::GameRecord>& games);
 
 // Each kind's own builder; table_rows picks one.

@@ -6,13 +6,24 @@
 
 namespace tarvik::corpus {
 
+namespace {
+
+// The rows are made of the positions reading played.
+PipelineOptions keeping_positions(PipelineOptions options) {
+    options.read.keep_positions = true;
+    return options;
+}
+
+}  // namespace
+
 TableStream::TableStream(std::unique_ptr<ByteSource> source, PipelineOptions options, TableLayout layout,
                          std::optional<std::int64_t> batch_rows)
     : layout_(std::move(layout)),
       batch_rows_(batch_rows),
-      pipeline_(std::move(source), std::move(options), [layout = layout_](std::vector<game::GameRecord>&& games) {
-          return std::make_shared<const Column>(table_rows(layout, games));
-      }) {}
+      pipeline_(std::move(source), keeping_positions(std::move(options)),
+                [layout = layout_](std::vector<game::GameRecord>&& games) {
+                    return std::make_shared<const Column>(table_rows(layout, games));
+                }) {}
 
 void TableStream::schema(ArrowSchema* out) const { export_schema(table_rows(layout_, {}), out); }
 

@@ -303,6 +303,7 @@ std::optional<GameRecord> PgnReader::next() {
         read.nags = game.nags;
         read.termination = std::move(game.termination);
         read.errors = std::move(game.errors);
+        if (options_.keep_positions) read.positions.assign(positions_.begin(), positions_.begin() + read.nodes.size());
         return read;
     }
     return std::nullopt;

@@ -30,6 +30,7 @@ namespace tarvik::game {
 
 struct ReadOptions {
     bool headers_only = false;  // pass over the movetext: no moves, comments or move errors
+    bool keep_positions = false;  // GameRecord::positions: what tables of positions are made of
 };
 
 class PgnReader {

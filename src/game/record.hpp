@@ -65,6 +65,9 @@ struct GameRecord {
     std::vector<NagLink> nags;
     std::string termination;   // the result marker of the movetext ("1-0", ...), empty when there is none
     std::vector<std::string> errors;
+    // Read with ReadOptions::keep_positions, the position after each node's move
+    // (the start for the root), as reading played them; else empty.
+    std::vector<Position> positions;
 
     std::string_view view(TextSpan span) const { return std::string_view(text).substr(span.offset, span.size); }
 
