@@ -40,17 +40,16 @@ games, plies, errors, and the score of each first move.
 from __future__ import annotations
 
 import argparse
-import contextlib
-import os
 import re
 import sys
 import time
 from collections import Counter
-from collections.abc import Callable, Sequence
-from concurrent.futures import ProcessPoolExecutor, as_completed
-from typing import Any, NamedTuple
+from collections.abc import Sequence
+from typing import Any
 
+import corpus_pieces
 import tarvik
+from corpus_pieces import Piece, readable
 
 ROSTER = ("Event", "Site", "Date", "Round", "White", "Black", "Result")
 STRING_TAGS = (*ROSTER, "ECO", "TimeControl")
@@ -67,15 +66,6 @@ ENDED_ON_BOARD = (("checkmate", "is_checkmate"), ("stalemate", "is_stalemate"),
                   ("seventy-five moves", "is_seventyfive_moves"),
                   ("fivefold repetition", "is_fivefold_repetition"))
 Columns = dict[str, list[Any]]
-
-
-class Piece(NamedTuple):
-    """Bytes [start, stop) of a file: name is how the command line gave it, path where to read it."""
-
-    name: str
-    path: str
-    start: int
-    stop: int
 
 
 # ---------------------------------------------------------------- one game, one piece
@@ -126,16 +116,6 @@ def read_piece(path: str, start: int, stop: int | None) -> Columns:
     return columns
 
 
-def cut(names: Sequence[str], piece_size: int) -> list[Piece]:
-    """Every file cut into pieces of piece_size bytes (the last one of a file shorter)."""
-    pieces = []
-    for name in names:
-        path, size = os.path.abspath(name), os.path.getsize(name)
-        starts = range(0, max(size, 1), piece_size)
-        pieces += [Piece(name, path, start, min(start + piece_size, size)) for start in starts]
-    return pieces
-
-
 def joined(pieces: Sequence[Piece], results: Sequence[Columns]) -> Columns:
     """The pieces' columns end to end, with the file column added: the table in file and offset order."""
     table: Columns = {name: [] for name in COLUMNS}
@@ -144,86 +124,6 @@ def joined(pieces: Sequence[Piece], results: Sequence[Columns]) -> Columns:
         for name in GAME_COLUMNS:
             table[name] += columns[name]
     return table
-
-
-# ---------------------------------------------------------------- where the pieces are read
-
-Runner = Callable[[list[Piece]], list[Columns]]
-
-
-def readable(size: int) -> str:
-    return f"{size / 1e6:.1f} MB" if size >= 1e6 else f"{size / 1e3:.1f} kB"
-
-
-class ProgressBar:
-    """A one-line bar on stderr counting the bytes of the pieces read, redrawn ten times a second."""
-
-    def __init__(self, pieces: Sequence[Piece], width: int = 40) -> None:
-        self.total = sum(piece.stop - piece.start for piece in pieces)
-        self.done = 0
-        self.width = width
-        self.began = self.drawn = time.perf_counter()
-        self.draw()
-
-    def advance(self, piece: Piece) -> None:
-        self.done += piece.stop - piece.start
-        if time.perf_counter() - self.drawn >= 0.1:
-            self.draw()
-
-    def draw(self) -> None:
-        self.drawn = time.perf_counter()
-        part = self.done / self.total if self.total else 1.0
-        bar = "#" * int(self.width * part)
-        sys.stderr.write(f"\r[{bar:<{self.width}}] {part:4.0%} of {readable(self.total)}, "
-                         f"{self.drawn - self.began:.1f} s")
-        sys.stderr.flush()
-
-    def close(self) -> None:
-        self.draw()
-        sys.stderr.write("\n")
-
-
-def in_this_process(pieces: list[Piece]) -> list[Columns]:
-    bar = ProgressBar(pieces)
-    results = []
-    for piece in pieces:
-        results.append(read_piece(piece.path, piece.start, piece.stop))
-        bar.advance(piece)
-    bar.close()
-    return results
-
-
-def with_processes(workers: int) -> Runner:
-    def run(pieces: list[Piece]) -> list[Columns]:
-        bar = ProgressBar(pieces)
-        with ProcessPoolExecutor(max_workers=workers) as pool:
-            futures = {pool.submit(read_piece, piece.path, piece.start, piece.stop): piece for piece in pieces}
-            for future in as_completed(futures):
-                bar.advance(futures[future])
-            bar.close()
-            return [future.result() for future in futures]  # a dict keeps the pieces' order
-
-    return run
-
-
-def with_dask(workers: int, scheduler: str | None) -> Runner:
-    from dask.distributed import Client, LocalCluster, progress
-
-    def run(pieces: list[Piece]) -> list[Columns]:
-        with contextlib.ExitStack() as stack:
-            if scheduler is None:
-                cluster = stack.enter_context(LocalCluster(n_workers=workers, threads_per_worker=1,
-                                                           processes=True, dashboard_address=None))
-                client = stack.enter_context(Client(cluster))
-            else:
-                client = stack.enter_context(Client(scheduler))
-            futures = client.map(read_piece, [piece.path for piece in pieces], [piece.start for piece in pieces],
-                                 [piece.stop for piece in pieces], pure=False)
-            with contextlib.redirect_stdout(sys.stderr):  # Dask draws its bar on stdout
-                progress(futures)
-            return client.gather(futures)
-
-    return run
 
 
 # ---------------------------------------------------------------- what is written and printed
@@ -262,40 +162,20 @@ def summary(table: Columns) -> list[str]:
 
 def main() -> int:
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
-    parser.add_argument("--dask", action="store_true", help="read the pieces on a Dask distributed cluster")
-    parser.add_argument("--scheduler", help="address of a running Dask scheduler (default: start a local cluster)")
-    parser.add_argument("--workers", type=int, default=os.cpu_count() or 1, help="processes (default: one per CPU)")
     parser.add_argument("--out", help="the Parquet file to write the table to (default: none)")
-    parser.add_argument("--piece-size", type=int,
-                        help="bytes per piece (default: the files' size over 8 pieces per worker, 64 KiB to 16 MiB)")
-    parser.add_argument("files", nargs="+", metavar="FILE", help="PGN files")
+    corpus_pieces.add_arguments(parser)
     options = parser.parse_args()
-    if options.scheduler and not options.dask:
-        parser.error("--scheduler needs --dask")
-    if options.workers < 1:
-        parser.error("--workers must be 1 or more")
-    if options.piece_size is not None and options.piece_size < 1:
-        parser.error("--piece-size must be 1 or more")
-    for name in options.files:
-        if not os.path.isfile(name):
-            parser.error(f"{name}: no such file")
+    corpus_pieces.check_arguments(parser, options)
 
-    total = sum(os.path.getsize(name) for name in options.files)
-    piece_size = options.piece_size or min(max(total // (8 * options.workers), 1 << 16), 1 << 24)
-    pieces = cut(options.files, piece_size)
-    if options.dask:
-        run = with_dask(options.workers, options.scheduler)
-    else:
-        run = with_processes(options.workers) if options.workers > 1 else in_this_process
+    pieces, run = corpus_pieces.pieces_and_runner(options, read_piece)
     began = time.perf_counter()
     table = joined(pieces, run(pieces))
-    print(f"{readable(total)} in {len(pieces)} pieces read in {time.perf_counter() - began:.2f} s",
-          file=sys.stderr)
+    print(f"{readable(sum(piece.stop - piece.start for piece in pieces))} in {len(pieces)} pieces read in "
+          f"{time.perf_counter() - began:.2f} s", file=sys.stderr)
     if options.out:
         write_parquet(table, options.out)
     print("\n".join(summary(table)))
     return 0
-
 
 if __name__ == "__main__":
     sys.exit(main())

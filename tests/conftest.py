@@ -1,6 +1,10 @@
 """Helpers shared by the test files."""
 
+import ctypes
+import ctypes.util
 import importlib.machinery
+import pathlib
+import sys
 import types
 
 import pytest
@@ -28,7 +32,11 @@ def ucis(moves):
 
 
 def load_script(path, name):
-    """A script of the repository outside the package (a bench, an example, a tool), run as the module `name`."""
+    """A script of the repository outside the package (a bench, an example, a tool), run as the module `name`;
+    its folder goes on sys.path, as running the script would put it, for the modules beside it."""
+    folder = str(pathlib.Path(path).parent)
+    if folder not in sys.path:
+        sys.path.append(folder)
     module = types.ModuleType(name)
     module.__file__ = str(path)
     importlib.machinery.SourceFileLoader(name, str(path)).exec_module(module)
@@ -54,3 +62,18 @@ PanicException = _panic_type()
 @pytest.fixture
 def start():
     return tarvik.Board()
+
+
+class MallInfo2(ctypes.Structure):
+    _fields_ = [(name, ctypes.c_size_t) for name in
+                "arena ordblks smblks hblks hblkhd usmblks fsmblks uordblks fordblks keepcost".split()]
+
+
+def c_heap_bytes():
+    """Bytes in use in the C allocator's heap, or None where it cannot tell (a sanitizer's allocator)."""
+    libc = ctypes.CDLL(ctypes.util.find_library("c"))
+    if not hasattr(libc, "mallinfo2"):
+        return None
+    libc.mallinfo2.restype = MallInfo2
+    info = libc.mallinfo2()
+    return info.uordblks + info.hblkhd or None

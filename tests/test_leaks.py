@@ -7,8 +7,6 @@ objects passed as arguments must keep their reference counts.
 """
 
 import copy
-import ctypes
-import ctypes.util
 import gc
 import io
 import os
@@ -21,6 +19,7 @@ import tempfile
 import pytest
 
 import tarvik
+from conftest import c_heap_bytes
 from tarvik import Board, Game, Move, Outcome, Termination, read_pgn
 
 KIWIPETE = "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1"
@@ -34,21 +33,6 @@ class Index:
 
     def __index__(self):
         return self.value()
-
-
-class MallInfo2(ctypes.Structure):
-    _fields_ = [(name, ctypes.c_size_t) for name in
-                "arena ordblks smblks hblks hblkhd usmblks fsmblks uordblks fordblks keepcost".split()]
-
-
-def c_heap_bytes():
-    """Bytes in use in the C allocator's heap, or None where it cannot tell (a sanitizer's allocator)."""
-    libc = ctypes.CDLL(ctypes.util.find_library("c"))
-    if not hasattr(libc, "mallinfo2"):
-        return None
-    libc.mallinfo2.restype = MallInfo2
-    info = libc.mallinfo2()
-    return info.uordblks + info.hblkhd or None
 
 
 def board_state():

@@ -156,11 +156,12 @@ void set_board(Board& board) {
     parse_fen(board, fen_fields(board.fen()));
 }
 
-std::string to_fen(const Board& board) {
-    const Position& position = board.position;
+std::string to_fen(const Board& board) { return to_fen(board.position, board.castling_field()); }
+
+std::string to_fen(const Position& position, const CastlingField& field) {
     std::string fen = placement_text(position);
     fen += position.turn ? " w " : " b ";
-    const std::optional<std::string> castling = castling_text(position, board.castling_field());
+    const std::optional<std::string> castling = castling_text(position, field);
     fen += castling && !castling->empty() ? *castling : "-";
     fen += ' ';
     fen += position.en_passant ? square_name(*position.en_passant) : "-";

@@ -29,4 +29,7 @@ void set_board(Board& board);
 // ("-" when there is none) and both clocks as stored.
 std::string to_fen(const Board& board);
 
+// The same for a position reached from a board's FEN, whose castling field it reads.
+std::string to_fen(const Position& position, const CastlingField& field);
+
 }  // namespace tarvik

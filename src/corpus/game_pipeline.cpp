@@ -117,12 +117,21 @@ void StretchPipeline::start_workers() {
     for (unsigned i = 0; i < options_.threads; ++i) workers_.emplace_back([this] { work(); });
 }
 
-bool StretchPipeline::pull() {
+void StretchPipeline::pull() {
     const std::size_t before = pending_.size();
     pending_.resize(before + READ_BYTES);
     std::size_t read = 0;
     try {
         read = source_->read(pending_.data() + before, READ_BYTES);
+    } catch (const SourceFailure& failure) {
+        pending_.resize(before);
+        if (failure.kind == SourceFailure::Kind::caller) {
+            // The caller's own read failed: said once the stretches before it are
+            // delivered, and then reading may go on.
+            caller_failure_ = std::current_exception();
+            return;
+        }
+        source_failure_ = std::current_exception();
     } catch (...) {
         source_failure_ = std::current_exception();
     }
@@ -133,7 +142,7 @@ bool StretchPipeline::pull() {
         source_done_ = true;
         if (!pending_.empty()) queue(std::move(pending_), pending_offset_, !source_failure_);
         pending_.clear();
-        return false;
+        return;
     }
     while (!source_done_ && pending_.size() >= next_search_) {
         const std::optional<std::size_t> cut = game::next_game_start(pending_, options_.stretch_bytes);
@@ -148,7 +157,6 @@ bool StretchPipeline::pull() {
         pending_offset_ += *cut;
         next_search_ = options_.stretch_bytes;
     }
-    return true;
 }
 
 std::shared_ptr<void> StretchPipeline::next() {
@@ -169,7 +177,8 @@ std::shared_ptr<void> StretchPipeline::next() {
                 return stretch->result;
             }
         }
-        if (!source_done_ && in_order_.size() < in_flight) {
+        if (caller_failure_ && in_order_.empty()) std::rethrow_exception(std::exchange(caller_failure_, nullptr));
+        if (!source_done_ && !caller_failure_ && in_order_.size() < in_flight) {
             pull();
             continue;
         }

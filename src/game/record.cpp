@@ -8,6 +8,12 @@ const Tag* GameRecord::tag(std::string_view name) const {
     return find_tag(tags, name, [this](TextSpan span) { return view(span); });
 }
 
+std::string_view GameRecord::result() const {
+    if (!termination.empty()) return termination;
+    const Tag* found = tag("Result");
+    return found ? view(found->value) : std::string_view("*");
+}
+
 std::vector<std::uint32_t> GameRecord::mainline() const {
     std::vector<std::uint32_t> line;
     for (std::uint32_t node = nodes[0].first_child; node != NONE; node = nodes[node].first_child) line.push_back(node);

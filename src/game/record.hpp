@@ -71,6 +71,9 @@ struct GameRecord {
     // The value of the last tag of that name, or nullptr.
     const Tag* tag(std::string_view name) const;
 
+    // The movetext's result marker, else the Result tag, else "*".
+    std::string_view result() const;
+
     // The mainline's nodes, first move first.
     std::vector<std::uint32_t> mainline() const;
 

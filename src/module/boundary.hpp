@@ -174,6 +174,21 @@ private:
     PyThreadState* state_;
 };
 
+// Releases the GIL for a scope when the calling thread holds it: for callbacks that
+// consumers call holding it (pyarrow, polars) or not (DuckDB's threads).
+class ReleasedGilIfHeld {
+public:
+    ReleasedGilIfHeld() : state_(PyGILState_Check() ? PyEval_SaveThread() : nullptr) {}
+    ~ReleasedGilIfHeld() {
+        if (state_) PyEval_RestoreThread(state_);
+    }
+    ReleasedGilIfHeld(const ReleasedGilIfHeld&) = delete;
+    ReleasedGilIfHeld& operator=(const ReleasedGilIfHeld&) = delete;
+
+private:
+    PyThreadState* state_;
+};
+
 // Holds the GIL for a scope, on any thread, whether it holds it already or not.
 class HeldGil {
 public:
@@ -257,6 +272,11 @@ using OptionalTextParam = Optional<TextParam>;
 using CharParam = Param<char32_t, to_char>;
 using OptionalCharParam = Optional<CharParam>;
 using BitboardParam = Param<std::uint64_t, to_bitboard>;
+using OffsetParam = Param<std::uint64_t, to_bitboard>;  // a byte offset in a source: any int below 2**64
+// Worker threads: from 1 to 1024 (None, every core the process may use, is read by
+// Optional and counted by the caller).
+bool to_thread_count(PyObject* value, std::uint32_t& out);
+using ThreadCountParam = Param<std::uint32_t, to_thread_count>;
 using Square32Param = Param<std::uint32_t, to_square32>;
 using Square8Param = Param<std::uint8_t, to_square8>;
 using SquareParam = Param<std::uint8_t, to_square>;

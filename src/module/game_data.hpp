@@ -26,12 +26,18 @@ private:
 PyTypeObject* game_type();
 PyTypeObject* game_node_type();
 PyTypeObject* pgn_reader_type();
+PyTypeObject* pgn_table_type();
 void forget_game_type();
 void forget_game_node_type();
 void forget_pgn_reader_type();
+void forget_pgn_table_type();
 
 // tarvik.read_pgn(source, *, start=0, stop=None, headers_only=False)
 PyObject* read_pgn(PyObject* module, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames);
+
+// tarvik.pgn_table(source, *, rows="games", tags=None, start=0, stop=None, threads=None, batch_rows=None,
+// uci=False)
+PyObject* pgn_table(PyObject* module, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames);
 
 // A new GameNode for a node of `game`, a Game object (nodes[0], the root, has none).
 PyObject* new_game_node(PyObject* game, std::uint32_t node);

@@ -102,12 +102,7 @@ PyObject* get_starting_fen(PyObject* self, void*) {
 }
 
 PyObject* get_result(PyObject* self, void*) {
-    return get_computed<GameData>(self, [](const GameData& data) {
-        const GameRecord& record = data.record;
-        if (!record.termination.empty()) return record.termination;
-        const game::Tag* tag = record.tag("Result");
-        return tag ? std::string(record.view(tag->value)) : std::string("*");
-    });
+    return get_computed<GameData>(self, [](const GameData& data) { return std::string(data.record.result()); });
 }
 
 PyObject* get_offset(PyObject* self, void*) {

@@ -39,6 +39,7 @@ PyObject* hello_world(PyObject*, PyObject*) {
 
 PyMethodDef hello_world_def{"hello_world", hello_world, METH_NOARGS, doc("hello_world")};
 PyMethodDef read_pgn_def{"read_pgn", method_pointer(read_pgn), METH_FASTCALL | METH_KEYWORDS, doc("read_pgn")};
+PyMethodDef pgn_table_def{"pgn_table", method_pointer(pgn_table), METH_FASTCALL | METH_KEYWORDS, doc("pgn_table")};
 PyMethodDef open_book_def{"open_book", method_pointer(open_book), METH_FASTCALL | METH_KEYWORDS, doc("open_book")};
 
 PyModuleDef module_def{PyModuleDef_HEAD_INIT, "tarvik", "", 0, nullptr, nullptr, nullptr, nullptr, nullptr};
@@ -78,6 +79,7 @@ void forget_runtime() {
     forget_game_type();
     forget_game_node_type();
     forget_pgn_reader_type();
+    forget_pgn_table_type();
     forget_book_reader_type();
     forget_book_entry_type();
     forget_outcome_types();
@@ -126,6 +128,8 @@ PyObject* create_module() {
                         add_name(module, "Game", type_object(game_type())) &&
                         add_name(module, "GameNode", type_object(game_node_type())) &&
                         add_name(module, "PgnReader", type_object(pgn_reader_type())) &&
+                        add_function(module, pgn_table_def, false) &&
+                        add_name(module, "PgnTable", type_object(pgn_table_type())) &&
                         add_function(module, open_book_def, false) &&
                         add_name(module, "BookReader", type_object(book_reader_type())) &&
                         add_name(module, "BookEntry", type_object(book_entry_type())) &&

@@ -146,26 +146,6 @@ PyType_Slot slots[] = {
 PyType_Spec type_spec{"builtins.PgnReader", sizeof(Object<ReaderData>), 0,
                       Py_TPFLAGS_DEFAULT | Py_TPFLAGS_IMMUTABLETYPE | Py_TPFLAGS_HAVE_GC, slots};
 
-bool to_offset(PyObject* value, std::uint64_t& out) { return to_bitboard(value, out); }
-
-using OffsetParam = Param<std::uint64_t, to_offset>;
-
-// Worker threads: a positive count (None, for every core the process may use, is
-// read by Optional).
-bool to_thread_count(PyObject* value, std::uint32_t& out) {
-    constexpr long long MOST = 1024;  // more would be a mistake, not a machine
-    long long count = 0;
-    if (!to_count(value, count)) return false;
-    if (count > 0 && count <= MOST) {
-        out = std::uint32_t(count);
-        return true;
-    }
-    PyErr_Format(PyExc_ValueError, "threads must be from 1 to %lld, or None for every core, not %lld", MOST, count);
-    return false;
-}
-
-using ThreadCountParam = Param<std::uint32_t, to_thread_count>;
-
 // Hands the source to worker threads, when more than one is asked for.
 void start_workers(ReaderData& data, std::optional<std::uint32_t> threads) {
     if (threads == 1u) return;

@@ -1,9 +1,9 @@
 """The module `tarvik` exports `Board`, `Move` and `hello_world` (its `__all__`). Beside them it holds
-`Termination` and `Outcome` (how a game ended), `read_pgn`, `PgnReader`, `Game` and `GameNode` (games), and
-`open_book`, `BookReader` and `BookEntry` (opening books). This reference lists every class, method and
-attribute with its signature, result, errors and an example; the [user guide](guide.md) explains how they
-fit together. The same texts are the docstrings `help()` shows, and this typed stub carries
-them to editors and type checkers.
+`Termination` and `Outcome` (how a game ended), `read_pgn`, `PgnReader`, `Game` and `GameNode` (games),
+`pgn_table` and `PgnTable` (corpora as Arrow tables), and `open_book`, `BookReader` and `BookEntry` (opening
+books). This reference lists every class, method and attribute with its signature, result, errors and an
+example; the [user guide](guide.md) explains how they fit together. The same texts are the docstrings
+`help()` shows, and this typed stub carries them to editors and type checkers.
 
 Conventions used below:
 
@@ -97,6 +97,52 @@ def read_pgn(
     >>> pgn = b'[White "Anna"]\n[Black "Ben"]\n\n1. e4 e5 2. Nf3 {good} Nc6 *\n\n1. d4 d5 1-0\n'
     >>> [(game.headers.get("White"), len(game.moves), game.result) for game in tarvik.read_pgn(pgn)]
     [('Anna', 4, '*'), (None, 2, '1-0')]
+    """
+
+def pgn_table(
+    source: str | os.PathLike[str] | Buffer | IO[bytes] | IO[str],
+    *,
+    rows: str = "games",
+    tags: str | Iterable[str] | None = None,
+    start: int = 0,
+    stop: int | None = None,
+    threads: int | None = None,
+    batch_rows: int | None = None,
+    uci: bool = False,
+) -> PgnTable:
+    r"""The games of a PGN corpus as an Arrow table: a `PgnTable`, a one-shot stream of record batches that
+    `pyarrow.table(t)`, `polars.DataFrame(t)` and DuckDB (`duckdb.sql("from t")`) read through the Arrow
+    PyCapsule interface, without a Python object per game and without copying the columns. The games are
+    read and the batches built on worker threads while the consumer reads; every value equals what the
+    `Game` objects of `read_pgn` say for the same source, whatever the thread count and byte range.
+
+    `source`, `start` and `stop` are as for `read_pgn` (a compressed file or buffer is decompressed as it is
+    read). `rows="games"` gives one row per game, `rows="positions"` one row per position of every mainline,
+    the start included; the user guide lists the columns, their types and units. `tags` (games rows only)
+    chooses the tag columns, each named as its tag and null where the game lacks it: None for the seven-tag
+    roster, `WhiteElo`, `BlackElo`, `TimeControl`, `ECO`, `Opening`, `Termination`, `UTCDate`, `UTCTime` and
+    `FEN`; a list of names; or "all" for one map column `tags` of every tag. `threads` is the number of
+    worker threads (None: one per available core; 1 reads in the consuming thread). `batch_rows` bounds the
+    rows of a record batch (None: one batch per stretch of about half a megabyte of text). Moves are
+    integer codes `from | to << 6 | promotion << 12` (promotion 0 none, 1 knight, 2 bishop, 3 rook,
+    4 queen); `uci=True` writes them as UCI text instead.
+
+    Arguments are checked at the call: `ValueError` for an unknown `rows`, a tag list that repeats a name or
+    names a fixed column, `tags` with positions rows, `threads` or `batch_rows` below 1; a missing file
+    raises `FileNotFoundError`. A source that fails while the stream is read (a file object's `read()`
+    raising, compressed data cut short) ends the stream with its message, which the consumer raises. A game
+    with errors is a row like any other, its errors in `errors`.
+
+    >>> import pyarrow
+    >>> pgn = b'[White "Anna"]\n\n1. e4 { [%clk 0:03:00] } e5 2. Qh5 Nc6 3. Bc4 Nf6 4. Qxf7# 1-0\n'
+    >>> table = pyarrow.table(tarvik.pgn_table(pgn, tags=["White"]))
+    >>> table.column_names
+    ['offset', 'White', 'result', 'plies', 'moves', 'clocks', 'evals', 'mates', 'errors', 'final_fen']
+    >>> table["White"][0], table["plies"][0], table["clocks"][0]
+    (<pyarrow.StringScalar: 'Anna'>, <pyarrow.UInt32Scalar: 7>, <pyarrow.ListScalar: [180.0, None, None, None, None, None, None]>)
+    >>> positions = pyarrow.table(tarvik.pgn_table(pgn, rows="positions", uci=True))
+    >>> positions["move"].to_pylist()[:3], positions.num_rows
+    (['e2e4', 'e7e5', 'd1h5'], 8)
     """
 
 def open_book(path: str | bytes | os.PathLike[str] | os.PathLike[bytes]) -> BookReader:
@@ -1110,6 +1156,21 @@ class PgnReader(Iterator[Game]):
 
     def __next__(self) -> Game:
         """The next game; `StopIteration` when the source holds no more."""
+
+@final
+class PgnTable:
+    """What `pgn_table()` returns: a stream of Arrow record batches, read once. It offers the Arrow PyCapsule
+    interface, so any Arrow consumer takes it directly. It cannot be made directly.
+    """
+
+    def __arrow_c_schema__(self) -> object:
+        """The table's schema, as a PyCapsule named "arrow_schema" holding an Arrow C `ArrowSchema`."""
+    def __arrow_c_stream__(self, requested_schema: object | None = None) -> object:
+        """The record batches, as a PyCapsule named "arrow_array_stream" holding an Arrow C
+        `ArrowArrayStream`; the reading starts as the consumer asks for batches. `requested_schema` is
+        accepted and not followed: the columns come as described. The stream is one-shot: a second call
+        raises `ValueError`.
+        """
 
 @final
 class Game:

@@ -8,6 +8,10 @@
 // before the cut and then a truncation; the input itself, when it opens with a
 // magic number, must fail cleanly or decompress.
 //
+// And it is cut into stretches at lines where a game must begin, of a size the
+// first byte picks, as worker threads read a corpus: the stretches' games must be
+// the whole text's.
+//
 // Build and run by tests/fuzz/run_pgn_fuzz.sh.
 #include <bzlib.h>
 #include <zlib.h>
@@ -23,6 +27,7 @@
 #include <vector>
 
 #include "corpus/decompress.hpp"
+#include "corpus/game_pipeline.hpp"
 #include "game/export.hpp"
 #include "game/reader.hpp"
 
@@ -38,12 +43,14 @@ struct Summary {
     bool operator==(const Summary&) const = default;
 };
 
+Summary summary(const GameRecord& game) { return {game.offset, export_pgn(game, {std::nullopt, true, true, true})}; }
+
 std::vector<Summary> read_all(PgnReader& reader, std::string_view source, std::size_t piece) {
     std::vector<Summary> games;
     std::size_t fed = 0;
     for (;;) {
         while (std::optional<GameRecord> game = reader.next()) {
-            games.push_back({game->offset, export_pgn(*game, {std::nullopt, true, true, true})});
+            games.push_back(summary(*game));
             export_pgn(*game, {std::size_t{20}, false, true, false});
         }
         if (!reader.wants_input()) return games;
@@ -64,7 +71,7 @@ std::vector<Summary> read_source(tarvik::corpus::ByteSource& source, std::size_t
     std::vector<Summary> games;
     for (;;) {
         while (std::optional<GameRecord> game = reader.next()) {
-            games.push_back({game->offset, export_pgn(*game, {std::nullopt, true, true, true})});
+            games.push_back(summary(*game));
         }
         if (!reader.wants_input()) return games;
         const std::span<char> space = reader.input_space(std::max(piece, reader.wanted_bytes()));
@@ -131,6 +138,24 @@ void check_decompression(std::string_view source, std::size_t piece, std::size_t
     if (plain && (read != whole || failure)) std::abort();
 }
 
+// The games of the text read in stretches of about `stretch` bytes.
+std::vector<Summary> read_in_stretches(std::string_view source, std::size_t stretch) {
+    tarvik::corpus::PipelineOptions options;
+    options.stretch_bytes = stretch;
+    using Summaries = std::vector<Summary>;
+    tarvik::corpus::GamePipeline<Summaries> pipeline(
+        tarvik::corpus::memory_source(source), options, [](std::vector<GameRecord>&& games) {
+            Summaries summaries;
+            for (const GameRecord& game : games) summaries.push_back(summary(game));
+            return summaries;
+        });
+    Summaries games;
+    while (std::optional<Summaries> stretch_games = pipeline.next()) {
+        games.insert(games.end(), stretch_games->begin(), stretch_games->end());
+    }
+    return games;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -167,6 +192,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (after_cut != expected) std::abort();
 
     check_decompression(source, piece, data[1], whole);
+    if (read_in_stretches(source, 1 + data[0] * 3) != whole) std::abort();
 
     PgnReader headers_reader(ReadOptions{true});
     headers_reader.read_from(source);

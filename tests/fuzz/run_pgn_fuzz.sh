@@ -13,7 +13,7 @@ seconds="${1:-300}"
 shift || true
 
 ensure_debian_packages libzstd-dev zlib1g-dev libbz2-dev zstd gzip bzip2
-build_fuzzer pgn-fuzz src/board/*.cpp src/game/*.cpp src/corpus/byte_source.cpp src/corpus/decoders.cpp \
+build_fuzzer pgn-fuzz src/board/*.cpp src/game/*.cpp src/corpus/byte_source.cpp src/corpus/game_pipeline.cpp src/corpus/decoders.cpp \
     src/corpus/decompress.cpp tests/fuzz/pgn_fuzz.cpp -DTARVIK_HAVE_ZSTD=1 -DTARVIK_HAVE_ZLIB=1 -DTARVIK_HAVE_BZIP2=1 \
     -lzstd -lz -lbz2
 mkdir -p "$fuzz_out/pgn-corpus"
