@@ -114,9 +114,10 @@ def test_from_board_checks_the_moves_and_writes_the_start():
     ("a game of 100,000 moves", b" ".join([b"Nf3 Nf6 Ng1 Ng8"] * 25_000)),
     ("random bytes", random.Random(7).randbytes(2_000_000)),
 ])
-def test_hostile_input_is_read_in_linear_time(name, text):
+@pytest.mark.parametrize("threads", [1, 2])
+def test_hostile_input_is_read_in_linear_time(name, text, threads):
     started = time.monotonic()
-    games = list(read_pgn(text))
+    games = list(read_pgn(text, threads=threads))
     for game in games:
         str(game)
         game.board()

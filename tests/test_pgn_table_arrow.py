@@ -210,7 +210,7 @@ def test_the_stream_is_one_shot_and_the_class_not_constructible():
     ({"rows": "moves"}, ValueError), ({"rows": 1}, TypeError), ({"tags": "White"}, ValueError),
     ({"tags": ["White", "White"]}, ValueError), ({"tags": ["moves"]}, ValueError), ({"tags": [1]}, TypeError),
     ({"tags": 5}, TypeError), ({"rows": "positions", "tags": ["White"]}, ValueError), ({"threads": 0}, ValueError),
-    ({"threads": -1}, OverflowError), ({"batch_rows": 0}, ValueError), ({"start": -1}, OverflowError),
+    ({"threads": -1}, ValueError), ({"batch_rows": 0}, ValueError), ({"start": -1}, OverflowError),
 ])
 def test_bad_arguments_fail_at_the_call(options, error):
     with pytest.raises(error):

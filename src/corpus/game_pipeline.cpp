@@ -52,12 +52,7 @@ StretchPipeline::StretchPipeline(std::unique_ptr<ByteSource> source, PipelineOpt
       options_(std::move(options)),
       job_(std::move(job)),
       pending_offset_(options_.source_offset),
-      next_search_(options_.stretch_bytes) {
-    if (options_.threads > 1) {
-        workers_.reserve(options_.threads);
-        for (unsigned i = 0; i < options_.threads; ++i) workers_.emplace_back([this] { work(); });
-    }
-}
+      next_search_(options_.stretch_bytes) {}
 
 StretchPipeline::~StretchPipeline() {
     {
@@ -102,6 +97,9 @@ void StretchPipeline::queue(std::string text, std::uint64_t offset, bool whole) 
     if (end <= options_.start) return;  // every game here lies before the start
     auto stretch = std::make_shared<Stretch>(Stretch{std::move(text), offset, whole});
     in_order_.push_back(stretch);
+    // Text of a single stretch is read in the caller's thread: a small source
+    // costs no thread.
+    if (options_.threads > 1 && workers_.empty() && !(source_done_ && in_order_.size() == 1)) start_workers();
     if (workers_.empty()) return;
     {
         std::lock_guard lock(mutex_);
@@ -110,12 +108,30 @@ void StretchPipeline::queue(std::string text, std::uint64_t offset, bool whole) 
     work_ready_.notify_one();
 }
 
-bool StretchPipeline::pull() {
+void StretchPipeline::start_workers() {
+    {
+        std::lock_guard lock(mutex_);
+        todo_.assign(in_order_.begin(), in_order_.end() - 1);  // what was queued before them, but the newest
+    }
+    workers_.reserve(options_.threads);
+    for (unsigned i = 0; i < options_.threads; ++i) workers_.emplace_back([this] { work(); });
+}
+
+void StretchPipeline::pull() {
     const std::size_t before = pending_.size();
     pending_.resize(before + READ_BYTES);
     std::size_t read = 0;
     try {
         read = source_->read(pending_.data() + before, READ_BYTES);
+    } catch (const SourceFailure& failure) {
+        pending_.resize(before);
+        if (failure.kind == SourceFailure::Kind::caller) {
+            // The caller's own read failed: said once the stretches before it are
+            // delivered, and then reading may go on.
+            caller_failure_ = std::current_exception();
+            return;
+        }
+        source_failure_ = std::current_exception();
     } catch (...) {
         source_failure_ = std::current_exception();
     }
@@ -126,7 +142,7 @@ bool StretchPipeline::pull() {
         source_done_ = true;
         if (!pending_.empty()) queue(std::move(pending_), pending_offset_, !source_failure_);
         pending_.clear();
-        return false;
+        return;
     }
     while (!source_done_ && pending_.size() >= next_search_) {
         const std::optional<std::size_t> cut = game::next_game_start(pending_, options_.stretch_bytes);
@@ -141,7 +157,6 @@ bool StretchPipeline::pull() {
         pending_offset_ += *cut;
         next_search_ = options_.stretch_bytes;
     }
-    return true;
 }
 
 std::shared_ptr<void> StretchPipeline::next() {
@@ -162,7 +177,8 @@ std::shared_ptr<void> StretchPipeline::next() {
                 return stretch->result;
             }
         }
-        if (!source_done_ && in_order_.size() < in_flight) {
+        if (caller_failure_ && in_order_.empty()) std::rethrow_exception(std::exchange(caller_failure_, nullptr));
+        if (!source_done_ && !caller_failure_ && in_order_.size() < in_flight) {
             pull();
             continue;
         }

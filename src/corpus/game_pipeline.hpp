@@ -54,13 +54,16 @@ public:
     StretchPipeline& operator=(const StretchPipeline&) = delete;
 
     // The next stretch's result, or null at the end. Rethrows what a job threw,
-    // and, once every game before it is delivered, the source's failure.
+    // and, once every stretch before it is delivered, the source's failure; after
+    // a failure of the caller's own read (SourceFailure::Kind::caller), reading
+    // goes on where it stood.
     std::shared_ptr<void> next();
 
 private:
     struct Stretch;
-    bool pull();                        // reads the source once and queues the stretches it completes
+    void pull();                        // reads the source once and queues the stretches it completes
     void queue(std::string text, std::uint64_t offset, bool whole);
+    void start_workers();
     void run(Stretch& stretch);
     void work();                        // a worker's loop
 
@@ -71,7 +74,8 @@ private:
     std::uint64_t pending_offset_;
     std::size_t next_search_ = 0;       // look for a cut again once pending_ is this long
     bool source_done_ = false;
-    std::exception_ptr source_failure_;
+    std::exception_ptr source_failure_;  // the source's end
+    std::exception_ptr caller_failure_;  // a failed read of the caller's, to say before reading on
     std::deque<std::shared_ptr<Stretch>> in_order_;  // queued and not yet delivered, in source order
     std::mutex mutex_;
     std::condition_variable work_ready_;

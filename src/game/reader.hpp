@@ -37,6 +37,8 @@ public:
     // `offset`: the position in the source of the first byte that will be fed.
     explicit PgnReader(ReadOptions options = {}, std::uint64_t offset = 0);
 
+    const ReadOptions& options() const { return options_; }
+
     // Where in the source the first byte fed lies, when reading starts elsewhere
     // than where the reader was made to start.
     void start_at(std::uint64_t offset) { offset_ = offset; }

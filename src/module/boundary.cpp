@@ -321,6 +321,18 @@ bool to_bytes(PyObject* value, std::string& out) {
 
 bool to_depth(PyObject* value, std::uint32_t& out) { return to_square32(value, out); }
 
+bool to_thread_count(PyObject* value, std::uint32_t& out) {
+    constexpr long long MOST = 1024;  // more would be a mistake, not a machine
+    long long count = 0;
+    if (!to_count(value, count)) return false;
+    if (count > 0 && count <= MOST) {
+        out = std::uint32_t(count);
+        return true;
+    }
+    PyErr_Format(PyExc_ValueError, "threads must be from 1 to %lld, or None for every core, not %lld", MOST, count);
+    return false;
+}
+
 bool to_count(PyObject* value, long long& out) {
     return read_index(value, [&](PyObject* index) {
         out = PyLong_AsLongLong(index);  // beyond 64 bits: the interpreter's OverflowError

@@ -132,6 +132,10 @@ private:
 // EOFError for compressed data cut short, and a file object's own exception.
 void raise_source_failure(const corpus::SourceFailure& failure);
 
+// Thrown through native code when Python code it ran (a signal handler) raised:
+// the Python error is set already.
+struct PythonErrorSet {};
+
 // Runs an engine step. An internal failure becomes PanicException, rejected input
 // ValueError, a source that failed what raise_source_failure raises, and exhausted
 // memory MemoryError; then the function returns false.
@@ -146,6 +150,7 @@ bool run_engine(Step&& step) noexcept {
         raise_value_error(rejection.message());
     } catch (const corpus::SourceFailure& failure) {
         raise_source_failure(failure);
+    } catch (const PythonErrorSet&) {
     } catch (const std::bad_alloc&) {
         PyErr_NoMemory();
     } catch (const std::exception& error) {
@@ -268,6 +273,10 @@ using CharParam = Param<char32_t, to_char>;
 using OptionalCharParam = Optional<CharParam>;
 using BitboardParam = Param<std::uint64_t, to_bitboard>;
 using OffsetParam = Param<std::uint64_t, to_bitboard>;  // a byte offset in a source: any int below 2**64
+// Worker threads: from 1 to 1024 (None, every core the process may use, is read by
+// Optional and counted by the caller).
+bool to_thread_count(PyObject* value, std::uint32_t& out);
+using ThreadCountParam = Param<std::uint32_t, to_thread_count>;
 using Square32Param = Param<std::uint32_t, to_square32>;
 using Square8Param = Param<std::uint8_t, to_square8>;
 using SquareParam = Param<std::uint8_t, to_square>;

@@ -1,6 +1,7 @@
 // read_pgn() and the PgnReader class it returns: an iterator of Game objects over
 // a file named by a path, a bytes-like object or a file object, compressed or not,
 // read piece by piece so that memory stays bounded by the longest game.
+#include "../corpus/game_pipeline.hpp"
 #include "../game/reader.hpp"
 #include "corpus_source.hpp"
 #include "docstrings.hpp"
@@ -13,15 +14,29 @@ constexpr std::size_t CHUNK = std::size_t{1} << 20;
 
 PyTypeObject* the_pgn_reader_type = nullptr;
 
-// The reader and the source it reads.
+using Games = std::vector<game::GameRecord>;
+
+// The reader and the source it reads: in this thread, or, with worker threads, a
+// stretch of games at a time from the pipeline that owns the source.
 struct ReaderData {
     game::PgnReader reader;
-    CorpusSource source;  // its bytes are null once the source is let go
+    CorpusSource source;  // its bytes are null once the source is let go or the pipeline has it
     std::uint64_t start = 0;
     std::optional<std::uint64_t> stop;
     bool done = false;
+    std::unique_ptr<corpus::GamePipeline<Games>> pipeline;
+    Games stretch;                  // read by the workers, handed out in order
+    std::size_t next_in_stretch = 0;
+    PyThreadState* waiting = nullptr;  // this thread's state while it waits for the workers
 
     explicit ReaderData(game::ReadOptions options) : reader(options) {}
+
+    // Lets go of the source, stopping the workers.
+    void release() {
+        pipeline.reset();
+        source = {};
+        Games().swap(stretch);
+    }
 };
 
 ReaderData& reader_data(PyObject* self) { return as_object<ReaderData>(self)->record; }
@@ -39,11 +54,43 @@ void fill(ReaderData& data) {
     if (read == 0) data.reader.finish();
 }
 
+// Waits for the workers' next stretch of games with the GIL released; false at the end.
+bool next_stretch(ReaderData& data) {
+    std::optional<Games> games;
+    data.waiting = PyEval_SaveThread();
+    try {
+        games = data.pipeline->next();
+    } catch (...) {
+        PyEval_RestoreThread(data.waiting);
+        throw;
+    }
+    PyEval_RestoreThread(data.waiting);
+    if (!games) return false;
+    data.stretch = std::move(*games);
+    data.next_in_stretch = 0;
+    return true;
+}
+
+// Every few milliseconds of waiting for the workers, Python runs its signal
+// handlers, so that Ctrl-C stops a long read; an exception they raise ends the wait.
+void run_signal_handlers(ReaderData& data) {
+    PyEval_RestoreThread(data.waiting);
+    const bool raised = PyErr_CheckSignals() < 0;
+    data.waiting = PyEval_SaveThread();
+    if (raised) throw PythonErrorSet{};
+}
+
 PyObject* next_game(PyObject* self) {
     Object<ReaderData>* object = as_object<ReaderData>(self);
     Borrow borrow(object->access, Access::exclusive);
     if (!borrow) return nullptr;
     ReaderData& data = object->record;
+    while (!data.done && data.pipeline) {
+        if (data.next_in_stretch < data.stretch.size()) return to_python(std::move(data.stretch[data.next_in_stretch++]));
+        bool more = false;
+        if (!run_engine([&] { more = next_stretch(data); })) return nullptr;
+        if (!more) data.done = true;
+    }
     while (!data.done) {
         std::optional<game::GameRecord> game;
         if (!run_engine([&] { game = data.reader.next(); })) return nullptr;
@@ -56,7 +103,7 @@ PyObject* next_game(PyObject* self) {
         if (!run_engine([&] { fill(data); })) return nullptr;
     }
     data.done = true;
-    data.source = {};
+    data.release();
     return nullptr;
 }
 
@@ -71,7 +118,7 @@ int traverse(PyObject* self, visitproc visit, void* arg) {
 int clear(PyObject* self) {
     ReaderData& data = reader_data(self);
     data.done = true;
-    data.source = {};
+    data.release();
     return 0;
 }
 
@@ -99,19 +146,33 @@ PyType_Slot slots[] = {
 PyType_Spec type_spec{"builtins.PgnReader", sizeof(Object<ReaderData>), 0,
                       Py_TPFLAGS_DEFAULT | Py_TPFLAGS_IMMUTABLETYPE | Py_TPFLAGS_HAVE_GC, slots};
 
+// Hands the source to worker threads, when more than one is asked for.
+void start_workers(ReaderData& data, std::optional<std::uint32_t> threads) {
+    if (threads == 1u) return;
+    corpus::PipelineOptions options;
+    options.threads = threads.value_or(corpus::available_cores());
+    options.read = data.reader.options();
+    options.source_offset = data.source.offset;
+    options.start = data.start;
+    options.stop = data.stop;
+    options.while_waiting = [&data] { run_signal_handlers(data); };
+    data.pipeline = std::make_unique<corpus::GamePipeline<Games>>(std::move(data.source.bytes), std::move(options),
+                                                                  [](Games&& games) { return std::move(games); });
+}
+
 }  // namespace
 
 PyObject* read_pgn(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    static constexpr const char* parameters[] = {"source", "start", "stop", "headers_only"};
-    static constexpr Signature signature{"read_pgn", parameters, 1, 3};
-    PyObject* bound[4] = {};
+    static constexpr const char* parameters[] = {"source", "start", "stop", "headers_only", "threads"};
+    static constexpr Signature signature{"read_pgn", parameters, 1, 4};
+    PyObject* bound[5] = {};
     if (!bind_arguments(signature, args, nargs, kwnames, bound)) return nullptr;
-    std::tuple<PyObject*, std::uint64_t, std::optional<std::uint64_t>, bool> values{};
-    if (!convert_arguments<AnyParam, OffsetParam, Optional<OffsetParam>, BoolParam>(
-            signature, bound, values, std::index_sequence_for<int, int, int, int>{})) {
+    std::tuple<PyObject*, std::uint64_t, std::optional<std::uint64_t>, bool, std::optional<std::uint32_t>> values{};
+    if (!convert_arguments<AnyParam, OffsetParam, Optional<OffsetParam>, BoolParam, Optional<ThreadCountParam>>(
+            signature, bound, values, std::make_index_sequence<5>{})) {
         return nullptr;
     }
-    const auto& [source, start, stop, headers_only] = values;
+    const auto& [source, start, stop, headers_only, threads] = values;
     PyTypeObject* type = pgn_reader_type();
     if (type == nullptr) return nullptr;
     PyObject* self = type->tp_alloc(type, 0);
@@ -125,6 +186,10 @@ PyObject* read_pgn(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject*
         return nullptr;
     }
     data->reader.start_at(data->source.offset);
+    if (!run_engine([&] { start_workers(*data, threads); })) {
+        Py_DECREF(self);
+        return nullptr;
+    }
     return self;
 }
 

@@ -29,10 +29,12 @@ TableData& table_data(PyObject* self) { return as_object<TableData>(self)->recor
 // ---------------------------------------------------------------------------
 // Arguments
 
-constexpr const char* ROSTER[] = {"Event",    "Site",     "Date",        "Round", "White",   "Black",
-                                  "Result",   "WhiteElo", "BlackElo",    "TimeControl", "ECO",
-                                  "Opening",  "Termination", "UTCDate", "UTCTime", "FEN"};
-constexpr std::string_view GAME_COLUMNS[] = {"offset", "result", "plies", "moves", "clocks",
+// The tags of games rows when none are chosen: the seven-tag roster, then those most files add.
+constexpr const char* ROSTER[] = {"Event",    "Site",     "Date",        "Round", "White",   "Black",   "Result",
+                                  "WhiteElo", "BlackElo", "TimeControl", "ECO",   "Opening", "Termination",
+                                  "UTCDate",  "UTCTime",  "FEN"};
+// The columns of games rows beside the tags: no tag column may take their names.
+constexpr std::string_view GAME_COLUMNS[] = {"offset", "result", "plies",  "moves",    "clocks",
                                              "evals",  "mates",  "errors", "final_fen"};
 
 bool to_row_kind(PyObject* value, corpus::RowKind& out) {
@@ -306,17 +308,13 @@ PyObject* pgn_table(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject
                std::optional<std::uint32_t>, std::optional<long long>, bool>
         values{nullptr, corpus::RowKind::games, {}, 0, {}, {}, {}, false};
     if (!convert_arguments<AnyParam, RowKindParam, TagChoiceParam, OffsetParam, Optional<OffsetParam>,
-                           Optional<DepthParam>, Optional<CountParam>, BoolParam>(
+                           Optional<ThreadCountParam>, Optional<CountParam>, BoolParam>(
             signature, bound, values, std::make_index_sequence<8>{})) {
         return nullptr;
     }
     auto& [source, rows, tags, start, stop, threads, batch_rows, uci] = values;
     TableData data;
     if (!choose_layout(rows, std::move(tags), uci, data.layout)) return nullptr;
-    if (threads && *threads == 0) {
-        PyErr_SetString(PyExc_ValueError, "threads must be at least 1 (None: one per available core)");
-        return nullptr;
-    }
     if (batch_rows && *batch_rows < 1) {
         PyErr_SetString(PyExc_ValueError, "batch_rows must be at least 1 (None: one batch per stretch of text)");
         return nullptr;

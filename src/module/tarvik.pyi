@@ -54,6 +54,7 @@ def read_pgn(
     start: int = 0,
     stop: int | None = None,
     headers_only: bool = False,
+    threads: int | None = None,
 ) -> PgnReader:
     r"""Reads the games of a PGN file, one `Game` at a time, every move checked: an iterator that reads its
     source piece by piece, so memory stays bounded by the longest game however large the file.
@@ -79,6 +80,14 @@ def read_pgn(
     no moves, comments or move errors; reading is several times faster, for filtering a large file by its
     tags before reading the games that pass (with `start=game.offset, stop=game.offset + 1`).
 
+    `threads` reads on that many native threads, without the GIL (`None`: every core the process may use,
+    as its CPU affinity says; `1`: in the calling thread alone). The games come out in file order, the same
+    for every thread count; the calling thread reads the source (a file object's `read()` is called there)
+    and cuts the text into stretches of about half a megabyte at lines where a game must begin, which the
+    threads read; a source of one stretch is read in the calling thread. Leaving the loop or dropping the
+    iterator stops the threads; Ctrl-C stops a read that waits for them. Work already spread over
+    processes (a process pool, Dask workers) should pass `threads=1`.
+
     A bad game never costs the others: an illegal, ambiguous or unreadable move ends its line (the moves
     before it are kept) and is reported in `Game.errors`. Where one game ends and the next begins: a blank
     line outside a comment, a line that opens a new tag pair (also where no blank line parts the games or a
@@ -92,7 +101,6 @@ def read_pgn(
 
 def pgn_table(
     source: str | os.PathLike[str] | Buffer | IO[bytes] | IO[str],
-    /,
     *,
     rows: str = "games",
     tags: str | Iterable[str] | None = None,

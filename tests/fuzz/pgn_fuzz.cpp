@@ -3,21 +3,38 @@
 // byte the second byte picks (as a piece of a split file is read). The games must
 // agree, every game must export, and nothing may crash or trip a sanitizer.
 //
+// The input also goes through decompression: compressed with zstd, gzip and bzip2
+// it must give the same games, and cut short at the second byte's place the games
+// before the cut and then a truncation; the input itself, when it opens with a
+// magic number, must fail cleanly or decompress.
+//
+// And it is cut into stretches at lines where a game must begin, of a size the
+// first byte picks, as worker threads read a corpus: the stretches' games must be
+// the whole text's.
+//
 // Build and run by tests/fuzz/run_pgn_fuzz.sh.
+#include <bzlib.h>
+#include <zlib.h>
+#include <zstd.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "corpus/decompress.hpp"
+#include "corpus/game_pipeline.hpp"
 #include "game/export.hpp"
 #include "game/reader.hpp"
 
 namespace {
 
 using namespace tarvik::game;
+using tarvik::corpus::SourceFailure;
 
 struct Summary {
     std::uint64_t offset;
@@ -26,12 +43,14 @@ struct Summary {
     bool operator==(const Summary&) const = default;
 };
 
+Summary summary(const GameRecord& game) { return {game.offset, export_pgn(game, {std::nullopt, true, true, true})}; }
+
 std::vector<Summary> read_all(PgnReader& reader, std::string_view source, std::size_t piece) {
     std::vector<Summary> games;
     std::size_t fed = 0;
     for (;;) {
         while (std::optional<GameRecord> game = reader.next()) {
-            games.push_back({game->offset, export_pgn(*game, {std::nullopt, true, true, true})});
+            games.push_back(summary(*game));
             export_pgn(*game, {std::size_t{20}, false, true, false});
         }
         if (!reader.wants_input()) return games;
@@ -43,6 +62,98 @@ std::vector<Summary> read_all(PgnReader& reader, std::string_view source, std::s
         reader.feed(source.substr(fed, size));
         fed += size;
     }
+}
+
+// The games of a byte source read in pieces, up to its end or its failure.
+std::vector<Summary> read_source(tarvik::corpus::ByteSource& source, std::size_t piece,
+                                 std::optional<SourceFailure::Kind>& failure) {
+    PgnReader reader;
+    std::vector<Summary> games;
+    for (;;) {
+        while (std::optional<GameRecord> game = reader.next()) {
+            games.push_back(summary(*game));
+        }
+        if (!reader.wants_input()) return games;
+        const std::span<char> space = reader.input_space(std::max(piece, reader.wanted_bytes()));
+        std::size_t read = 0;
+        try {
+            read = source.read(space.data(), space.size());
+        } catch (const SourceFailure& broken) {
+            failure = broken.kind;
+            return games;
+        }
+        reader.commit_input(read);
+        if (read == 0) reader.finish();
+    }
+}
+
+std::vector<Summary> read_text_of(std::string_view bytes, std::size_t piece, std::optional<SourceFailure::Kind>& failure) {
+    const std::unique_ptr<tarvik::corpus::ByteSource> source =
+        tarvik::corpus::text_source(tarvik::corpus::memory_source(bytes), "fuzz input");
+    return read_source(*source, piece, failure);
+}
+
+// The source compressed the fastest way of each format.
+std::vector<std::string> compressed_forms(std::string_view text) {
+    std::string zstd(ZSTD_compressBound(text.size()), '\0');
+    zstd.resize(ZSTD_compress(zstd.data(), zstd.size(), text.data(), text.size(), 1));
+
+    z_stream stream{};
+    deflateInit2(&stream, 1, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+    std::string gzip(deflateBound(&stream, text.size()), '\0');
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
+    stream.avail_in = unsigned(text.size());
+    stream.next_out = reinterpret_cast<Bytef*>(gzip.data());
+    stream.avail_out = unsigned(gzip.size());
+    deflate(&stream, Z_FINISH);
+    gzip.resize(stream.total_out);
+    deflateEnd(&stream);
+
+    std::string bzip2(text.size() + text.size() / 100 + 601, '\0');
+    unsigned int length = unsigned(bzip2.size());
+    BZ2_bzBuffToBuffCompress(bzip2.data(), &length, const_cast<char*>(text.data()), unsigned(text.size()), 1, 0, 0);
+    bzip2.resize(length);
+    return {zstd, gzip, bzip2};
+}
+
+bool is_prefix(const std::vector<Summary>& part, const std::vector<Summary>& whole) {
+    return part.size() <= whole.size() && std::equal(part.begin(), part.end(), whole.begin());
+}
+
+void check_decompression(std::string_view source, std::size_t piece, std::size_t cut_byte,
+                         const std::vector<Summary>& whole) {
+    for (const std::string& compressed : compressed_forms(source)) {
+        std::optional<SourceFailure::Kind> failure;
+        if (read_text_of(compressed, piece, failure) != whole || failure) std::abort();
+        // Cut short after the magic number: the games before the cut, then a truncation.
+        const std::size_t cut = 4 + cut_byte * (compressed.size() - 4) / 256;
+        const std::vector<Summary> before = read_text_of(std::string_view(compressed).substr(0, cut), piece, failure);
+        if (!is_prefix(before, whole) || failure != SourceFailure::Kind::truncated) std::abort();
+    }
+    // The input itself: text read as text, and anything that opens with a magic number
+    // decompressed or refused, never more.
+    std::optional<SourceFailure::Kind> failure;
+    const std::vector<Summary> read = read_text_of(source, piece, failure);
+    const bool plain = tarvik::corpus::compression_of(source) == tarvik::corpus::Compression::none;
+    if (plain && (read != whole || failure)) std::abort();
+}
+
+// The games of the text read in stretches of about `stretch` bytes.
+std::vector<Summary> read_in_stretches(std::string_view source, std::size_t stretch) {
+    tarvik::corpus::PipelineOptions options;
+    options.stretch_bytes = stretch;
+    using Summaries = std::vector<Summary>;
+    tarvik::corpus::GamePipeline<Summaries> pipeline(
+        tarvik::corpus::memory_source(source), options, [](std::vector<GameRecord>&& games) {
+            Summaries summaries;
+            for (const GameRecord& game : games) summaries.push_back(summary(game));
+            return summaries;
+        });
+    Summaries games;
+    while (std::optional<Summaries> stretch_games = pipeline.next()) {
+        games.insert(games.end(), stretch_games->begin(), stretch_games->end());
+    }
+    return games;
 }
 
 }  // namespace
@@ -79,6 +190,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (game.offset >= cut) expected.push_back(game);
     }
     if (after_cut != expected) std::abort();
+
+    check_decompression(source, piece, data[1], whole);
+    if (read_in_stretches(source, 1 + data[0] * 3) != whole) std::abort();
 
     PgnReader headers_reader(ReadOptions{true});
     headers_reader.read_from(source);
