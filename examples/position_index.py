@@ -133,39 +133,39 @@ def position_key(fen: str) -> int:
     return tarvik.Board.from_fen(fen).zobrist_hash()
 
 
-def games_reaching(index: Any, fen: str) -> list[GameRow]:
-    """The games whose mainline reaches the position, in file and offset order."""
-    rows = index.execute("""
-        SELECT name, "offset", White, Black, result
-        FROM (SELECT DISTINCT file, "offset" FROM positions WHERE zobrist = $key::UBIGINT)
-        JOIN games USING (file, "offset") JOIN files USING (file)
-        ORDER BY file, "offset"
-    """, {"key": position_key(fen)}).fetchall()
-    return [GameRow(*row) for row in rows]
-
-
 def san(board: tarvik.Board, code: int) -> str:
     uci = SQUARE_NAMES[code & 63] + SQUARE_NAMES[code >> 6 & 63] + PROMOTIONS[code >> 12]
     return board.san(tarvik.Move.from_uci(uci))
 
 
-def explorer(index: Any, fen: str) -> list[MoveRow]:
-    """The moves played from the position, most played first (then by SAN)."""
-    rows = index.execute("""
+def lookup(index: Any, fen: str) -> tuple[list[GameRow], list[MoveRow]]:
+    """The games whose mainline reaches the position, in file and offset order, and the moves played from it,
+    most played first (then by SAN)."""
+    # One pass over the positions and the games; both answers come from the few rows found.
+    index.execute("""
+        CREATE OR REPLACE TEMP TABLE reached AS
+        SELECT file, "offset", move, White, Black, WhiteElo, BlackElo, result
+        FROM (SELECT DISTINCT file, "offset", move FROM positions WHERE zobrist = $key::UBIGINT)
+        JOIN games USING (file, "offset")
+    """, {"key": position_key(fen)})
+    games = index.execute("""
+        SELECT name, "offset", White, Black, result
+        FROM (SELECT DISTINCT file, "offset", White, Black, result FROM reached) JOIN files USING (file)
+        ORDER BY file, "offset"
+    """).fetchall()
+    moves = index.execute("""
         SELECT move, count(*),
                count(*) FILTER (WHERE result = '1-0'),
                count(*) FILTER (WHERE result = '1/2-1/2'),
                count(*) FILTER (WHERE result = '0-1'),
                (coalesce(sum(WhiteElo), 0) + coalesce(sum(BlackElo), 0))
                    / nullif(count(WhiteElo) + count(BlackElo), 0)
-        FROM (SELECT DISTINCT file, "offset", move FROM positions
-              WHERE zobrist = $key::UBIGINT AND move IS NOT NULL)
-        JOIN games USING (file, "offset")
+        FROM reached WHERE move IS NOT NULL
         GROUP BY move
-    """, {"key": position_key(fen)}).fetchall()
+    """).fetchall()
     board = tarvik.Board.from_fen(fen)
-    moves = [MoveRow(san(board, move), *counts) for move, *counts in rows]
-    return sorted(moves, key=lambda row: (-row.games, row.san))
+    explorer = [MoveRow(san(board, move), *counts) for move, *counts in moves]
+    return [GameRow(*row) for row in games], sorted(explorer, key=lambda row: (-row.games, row.san))
 
 
 def table(header: tuple[str, ...], rows: list[tuple[Any, ...]]) -> list[str]:
@@ -186,7 +186,7 @@ def table(header: tuple[str, ...], rows: list[tuple[Any, ...]]) -> list[str]:
 
 
 def answer(index: Any, fen: str, shown_games: int) -> list[str]:
-    games, moves = games_reaching(index, fen), explorer(index, fen)
+    games, moves = lookup(index, fen)
     lines = [f"{len(games):,} game{'s' * (len(games) != 1)} reach the position"]
     if games:
         lines[0] += ":"

@@ -72,19 +72,20 @@ def test_compressed_data_reads_as_its_text(tmp_path, corpus):
         assert summary(read_pgn(io.StringIO((plain * 2).decode()))) == summary(read_pgn(plain * 2))
     for variant, data in compressed_variants(plain):
         path.write_bytes(data)
-        for kind, source in [("path", path), ("bytes", data), ("file object", io.BytesIO(data))]:
-            assert summary(read_pgn(source)) == expected, (variant, kind)
+        for kind, source, threads in [("path", path, 1), ("bytes", data, 1), ("file object", io.BytesIO(data), 1),
+                                      ("path, on two threads", path, 2)]:
+            assert summary(read_pgn(source, threads=threads)) == expected, (variant, kind)
         for start, stop in cuts:
             wanted = [game for game in expected if start <= game[0] < stop]
             assert summary(read_pgn(path, start=start, stop=stop)) == wanted, (variant, start, stop)
             assert summary(read_pgn(bytearray(data), start=start, stop=stop)) == wanted, (variant, start, stop)
 
 
-def read_until_broken(source):
+def read_until_broken(source, threads=1):
     """The games read before the error, and the error."""
     games = []
     with pytest.raises((EOFError, OSError)) as failure:
-        for game in read_pgn(source):
+        for game in read_pgn(source, threads=threads):
             games.append(game)
     return summary(games), failure
 
@@ -93,9 +94,9 @@ def test_data_cut_short_or_followed_by_garbage_gives_the_games_before_the_break(
     plain = generated_corpus()
     everything = summary(read_pgn(plain))
 
-    def broken_at(source, name, kind, error_type):
+    def broken_at(source, name, kind, error_type, threads=1):
         """Where the text broke, the error and the games before it checked."""
-        games, failure = read_until_broken(source)
+        games, failure = read_until_broken(source, threads)
         match = re.fullmatch(rf"{re.escape(name)}: (\w+) data is {kind} after ([\d,]+) bytes of text(: .+)?",
                              str(failure.value))
         assert failure.type is error_type and match, str(failure.value)
@@ -115,6 +116,7 @@ def test_data_cut_short_or_followed_by_garbage_gives_the_games_before_the_break(
             path.write_bytes(data[:cut])
             assert broken_at(path, str(path), "truncated", EOFError) <= len(plain)
         assert broken_at(data[:-1], "<bytes>", "truncated", EOFError) <= len(plain)
+        assert broken_at(data[:-1], "<bytes>", "truncated", EOFError, threads=2) <= len(plain)
         assert broken_at(io.BytesIO(data[:-1]), "<BytesIO>", "truncated", EOFError) <= len(plain)
         # A whole stream, then bytes of no format: the break lies exactly at the end of the text.
         path.write_bytes(compress(plain[:500_000]) + b"\x00 no stream")
@@ -157,7 +159,7 @@ def test_a_failed_read_of_a_file_object_leaves_the_decompression_as_it_was():
                 raise OSError("not now")
             return super().read(min(size, 2000))
 
-    reader, games, failures = read_pgn(Flaky(data)), [], 0
+    reader, games, failures = read_pgn(Flaky(data), threads=1), [], 0
     while True:
         try:
             games.append(next(reader))

@@ -118,8 +118,8 @@ def test_indexes_answer_as_a_scan_of_the_games(indexes):
         with example.connect(str(out)) as index:
             assert index.execute("SELECT count(*) FROM positions").fetchone() == (plies,)
             for fen in fens:
-                assert [tuple(row) for row in example.games_reaching(index, fen)] == games[fen], fen
-                answer = example.explorer(index, fen)
+                reaching, answer = example.lookup(index, fen)
+                assert [tuple(row) for row in reaching] == games[fen], fen
                 assert [row[:5] for row in answer] == [row[:5] for row in explorers[fen]], fen
                 assert [row.average_elo for row in answer] == pytest.approx([row[5] for row in explorers[fen]])
 
@@ -148,5 +148,5 @@ def test_a_dask_cluster_builds_the_same_index(indexes, tmp_path):
     start = tarvik.Board().to_fen()
     with example.connect(str(tmp_path / "dask")) as index, example.connect(str(indexes[1])) as whole:
         names = {str(path) for path in small}
-        expected = [row for row in example.games_reaching(whole, start) if row.file in names]
-        assert example.games_reaching(index, start) == expected and expected
+        expected = [row for row in example.lookup(whole, start)[0] if row.file in names]
+        assert example.lookup(index, start)[0] == expected and expected

@@ -3,9 +3,10 @@
     python tests/fuzz/api_fuzz.py [--seed N] [--calls N] [--seconds S]
 
 It calls every method and attribute of Board and Move, the constructors,
-BoardState, Outcome and Termination, reads PGN (read_pgn over bytes, files and
-file objects that misbehave, every attribute and method of Game and GameNode,
-Game.from_board), and opens and probes opening books (a small book it writes,
+BoardState, Outcome and Termination, reads PGN (read_pgn over bytes, files,
+compressed data and file objects that misbehave, on one thread or several, every
+attribute and method of Game and GameNode, Game.from_board, Arrow tables of games
+and positions read by pyarrow), and opens and probes opening books (a small book it writes,
 with entries for its own positions), with arguments that are mostly well typed
 and often not: garbage of
 every type, wrong counts and keywords, integers whose __index__ runs Python code
@@ -18,6 +19,8 @@ Run under the sanitizer build (.ci/sanitize), a memory error ends it too.
 """
 
 import argparse
+import bz2
+import gzip
 import inspect
 import io
 import os
@@ -26,6 +29,8 @@ import struct
 import sys
 import tempfile
 import time
+
+import pyarrow
 
 import tarvik
 
@@ -48,7 +53,8 @@ PGN_PIECES = ['[Event "a"]\n', '[FEN "4k3/1P6/8/8/8/8/8/4K3 w - - 0 1"]\n', '[Va
               "\n", "\r\n", "1. ", "e4 ", "e5 ", "Nf3 ", "Kd5 ", "b8=Q ", "O-O ", "-- ", "( ", ") ", "{ c ", "} ",
               "{ [%clk 0:01:02.5] [%eval #-3] } ", "$1 ", "!? ", "; x\n", "% y\n", "1-0 ", "* ", "\ufeff", "\udc80",
               "\xff", "\x00"]
-DOCUMENTED = (TypeError, ValueError, OverflowError, UnicodeEncodeError, RuntimeError, AttributeError, OSError)
+DOCUMENTED = (TypeError, ValueError, OverflowError, UnicodeEncodeError, RuntimeError, AttributeError, OSError,
+              EOFError)
 # Books and Board.peek also raise IndexError: a probe without an entry, an index out of range, an empty stack.
 WITH_INDEX_ERROR = (*DOCUMENTED, IndexError)
 FLAGS = ("invert_color", "borders", "orientation", "flipped", "coordinates")
@@ -193,9 +199,12 @@ class Fuzzer:
         """A source for read_pgn: bytes, a path, a file object, or one whose read() misbehaves."""
         r = self.random
         data, fuzzer = self.pgn(), self
-        kind = r.randrange(6)
+        kind = r.randrange(7)
         if kind == 0:
             return data
+        if kind == 6:  # compressed, and perhaps cut short
+            packed = r.choice([gzip.compress, bz2.compress])(data)
+            return packed[:r.randrange(len(packed) + 1)] if r.random() < 0.5 else packed
         if kind == 1:
             path = f"{self.directory.name}/{r.randrange(4)}.pgn"
             with open(path, "wb") as file:
@@ -226,6 +235,8 @@ class Fuzzer:
             kwargs["stop"] = r.choice([None, 0, 3, 10**6, -5, "9"])
         if r.random() < 0.2:
             kwargs["headers_only"] = r.choice([True, False, 1])
+        if r.random() < 0.3:
+            kwargs["threads"] = r.choice([1, 2, 3, None, 0, -1, "2"])
         reader = self.invoke("read_pgn", tarvik.read_pgn, [self.pgn_source()], kwargs)
         games = []
         if reader is None or isinstance(reader, BaseException):
@@ -236,6 +247,28 @@ class Fuzzer:
                 break
             games.append(game)
         return games
+
+    def table_call(self):
+        """An Arrow table of games or positions, read in part or whole by pyarrow, or dropped unread."""
+        r = self.random
+        kwargs = {}
+        for name, values in (("rows", ["games", "positions", "moves", 1]),
+                             ("tags", [None, "all", ["White", "FEN"], ["White", "White"], "White", [1]]),
+                             ("start", [0, 5, 100, -1]), ("stop", [None, 10, 10**6]),
+                             ("threads", [1, 2, None, 0]), ("batch_rows", [None, 1, 7, 0]), ("uci", [True, False])):
+            if r.random() < 0.3:
+                kwargs[name] = r.choice(values)
+        table = self.invoke("pgn_table", tarvik.pgn_table, [self.pgn_source()], kwargs)
+        if not isinstance(table, tarvik.PgnTable) or r.random() < 0.2:
+            return
+        reader = self.invoke("RecordBatchReader", pyarrow.RecordBatchReader.from_stream, [table], {})
+        if not isinstance(reader, pyarrow.RecordBatchReader):
+            return
+        for _ in range(r.randrange(1, 4)):
+            batch = self.invoke("read_next_batch", reader.read_next_batch, [], {}, (*DOCUMENTED, StopIteration))
+            if not isinstance(batch, pyarrow.RecordBatch):
+                break
+            batch.validate(full=True)
 
     def game_call(self):
         """Everything a Game and its nodes offer, and Game.from_board."""
@@ -422,8 +455,10 @@ class Fuzzer:
             made = self.invoke(f"{cls.__name__}()", cls, args, kwargs, may_panic=False)
             if isinstance(made, (tarvik.Outcome, tarvik.Termination)):
                 self.invoke("repr", repr, [made], {}, may_panic=False)
-        elif kind < 0.99:
+        elif kind < 0.985:
             self.game_call()
+        elif kind < 0.99:
+            self.table_call()
         else:
             self.break_board()
 
