@@ -61,11 +61,10 @@ GAME_COLUMNS = ("offset", *ROSTER, *RATINGS, "ECO", "TimeControl", "plies", "res
 COLUMNS = ("file", *GAME_COLUMNS)
 STANDARD_START = tarvik.Board().to_fen()
 RATING = re.compile(r"[0-9]{1,9}")  # ASCII digits that fit a 32-bit integer
-# The endings the rules decide on the board alone, in the order they are asked.
-ENDED_ON_BOARD = (("checkmate", "is_checkmate"), ("stalemate", "is_stalemate"),
-                  ("insufficient material", "is_insufficient_material"),
-                  ("seventy-five moves", "is_seventyfive_moves"),
-                  ("fivefold repetition", "is_fivefold_repetition"))
+# The endings the rules decide on the board, as the table names them.
+ENDED_BY = {tarvik.Termination.CHECKMATE: "checkmate", tarvik.Termination.STALEMATE: "stalemate",
+            tarvik.Termination.INSUFFICIENT_MATERIAL: "insufficient material",
+            tarvik.Termination.SEVENTYFIVE_MOVES: "seventy-five moves"}
 Columns = dict[str, list[Any]]
 
 
@@ -85,15 +84,17 @@ def termination(final_fen: str, termination_tag: str | None, result: str, replay
     """How the game ended (see the table's columns above). A final position repeated five times needs its
     history, which only the moves have: `replay` rebuilds the board from them, asked only when sixteen plies
     or more without a capture or pawn move lead to the position, as five repetitions must."""
+    board = tarvik.Board(final_fen)
     try:
-        board = tarvik.Board(final_fen)
-        for name, ended in ENDED_ON_BOARD[:-1]:
-            if getattr(board, ended)():
-                return name
+        outcome = board.outcome()
+        if outcome is not None:
+            name = ENDED_BY[outcome.termination]
+            # outcome() asks for insufficient material before stalemate; this table, the other way round.
+            return "stalemate" if name == "insufficient material" and board.is_stalemate() else name
         if int(final_fen.split()[4]) >= 16 and replay().is_fivefold_repetition():
-            return ENDED_ON_BOARD[-1][0]
+            return "fivefold repetition"
     except BaseException as error:
-        if not is_panic(error):
+        if not (is_panic(error) or isinstance(error, ValueError)):
             raise
         return "broken position"
     if termination_tag is not None:
@@ -101,16 +102,24 @@ def termination(final_fen: str, termination_tag: str | None, result: str, replay
     return "unfinished" if result == "*" else "declared"
 
 
-def replayed(fen: str | None, moves: list[str]) -> tarvik.Board:
+PROMOTIONS = (None, "n", "b", "r", "q")
+
+
+def decoded(code: int) -> tarvik.Move:
+    """A move of the table's code: from | to << 6 | promotion << 12."""
+    return tarvik.Move(code & 63, code >> 6 & 63, PROMOTIONS[code >> 12])
+
+
+def replayed(fen: str | None, codes: list[int]) -> tarvik.Board:
     board = tarvik.Board(fen or STANDARD_START)
-    for move in moves:
-        board.push_uci(move)
+    for code in codes:
+        board.apply_move(decoded(code))
     return board
 
 
 @functools.cache
-def first_san(uci: str) -> str:
-    return tarvik.Board().san(tarvik.Move.from_uci(uci))
+def first_san(code: int) -> str:
+    return tarvik.Board().san(decoded(code))
 
 
 def from_standard_start(fen: str | None) -> bool:
@@ -124,7 +133,7 @@ def read_piece(path: str, start: int, stop: int | None) -> Columns:
     import pyarrow.compute as pc
 
     games = pa.table(tarvik.pgn_table(path, tags=[*STRING_TAGS, *RATINGS, "Termination", "FEN"], start=start,
-                                      stop=stop, threads=1, uci=True))
+                                      stop=stop, threads=1))
     columns: Columns = {name: games[name].to_pylist() for name in ("offset", *STRING_TAGS, "plies", "result",
                                                                    "final_fen")}
     for tag in RATINGS:
