@@ -8,6 +8,7 @@ import gzip
 import os
 import pathlib
 import random
+import time
 
 import pytest
 
@@ -237,3 +238,15 @@ def test_sources_that_fail_at_the_call_or_while_read(tmp_path):
     cut_short = tarvik.pgn_table(gzip.compress(CORPUS)[:-30], threads=2)
     with pytest.raises(OSError, match="gzip"):
         pa.table(cut_short)
+
+
+@pytest.mark.parametrize("rows", ["games", "positions"])
+def test_hostile_input_builds_valid_tables_in_linear_time(rows):
+    texts = [b"(" * 5_000_000, b"{" * 5_000_000, b"1. e4 " + b"( 1. d4 " * 100_000 + b"*",
+             b" ".join([b"Nf3 Nf6 Ng1 Ng8"] * 25_000), random.Random(7).randbytes(2_000_000)]
+    for text in texts:
+        started = time.monotonic()
+        table = read_table(text, rows=rows, threads=2)
+        assert time.monotonic() - started < 20  # quadratic work on these takes hours
+        games = list(tarvik.read_pgn(text, threads=1))
+        assert table.num_rows == (len(games) if rows == "games" else sum(len(game.moves) + 1 for game in games))
