@@ -91,14 +91,14 @@ def test_an_exception_of_the_stream_ends_reading_and_the_workers(corpus):
 
 
 def test_a_keyboard_interrupt_stops_a_threaded_read():
-    # One game too long to read before the interrupt: the reader must not wait for it.
-    text = b"1. e4 " + b"( 1. d4 " * 3_000_000 + b"*"
+    # Seconds of hostile games: the interrupt must not wait for them all.
+    game = b'[Event "deep"]\n\n1. e4 ' + b"( 1. d4 " * 30_000 + b"*\n\n"
     before = native_threads()
     timer = threading.Timer(0.2, lambda: os.kill(os.getpid(), 2))
     timer.start()
     started = time.monotonic()
     with pytest.raises(KeyboardInterrupt):
-        for _ in tarvik.read_pgn(text * 2, threads=2):
+        for _ in tarvik.read_pgn(game * 500, threads=2):
             pass
     assert time.monotonic() - started < 5
     timer.join()
