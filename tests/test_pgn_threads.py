@@ -1,6 +1,7 @@
 """read_pgn on worker threads: the same games, in the same order, as one thread reads, from every kind of source
 and byte range; and workers that stop with their reader."""
 
+import gc
 import io
 import os
 import random
@@ -10,6 +11,7 @@ import time
 import pytest
 
 import tarvik
+from conftest import c_heap_bytes
 from test_pgn import REAL_FILES, quirky, random_node_game
 
 
@@ -61,17 +63,23 @@ def test_headers_only_on_threads(corpus):
     assert [(game.offset, game.headers) for game in tarvik.read_pgn(corpus, headers_only=True, threads=2)] == one
 
 
-def test_workers_stop_with_their_reader(corpus):
+def test_workers_stop_with_their_reader_and_leave_no_memory(corpus):
     before = native_threads()
     reader = tarvik.read_pgn(corpus, threads=4)
     next(reader)
     assert native_threads() >= before + 4
     del reader
     assert native_threads() == before
-    for game in tarvik.read_pgn(corpus, threads=4):
-        break
+    heap = c_heap_bytes()
+    for rounds in range(40):  # readers dropped at every stage of a read
+        for taken, game in enumerate(tarvik.read_pgn(corpus, threads=2)):
+            if taken == rounds * 50:
+                break
     del game
+    gc.collect()
     assert native_threads() == before
+    if heap is not None:
+        assert c_heap_bytes() - heap < 4_000_000
 
 
 def test_an_exception_of_the_stream_ends_reading_and_the_workers(corpus):
