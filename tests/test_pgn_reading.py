@@ -106,6 +106,13 @@ def test_from_board_checks_the_moves_and_writes_the_start():
         Game.from_board(board)
 
 
+class Trickle(io.BytesIO):
+    """A file object whose read() gives a few bytes at a time, as a pipe may."""
+
+    def read(self, size=-1):
+        return super().read(min(size, 64))
+
+
 @pytest.mark.parametrize("name, text", [
     ("ten megabytes of (", b"(" * 10_000_000),
     ("ten megabytes of {", b"{" * 10_000_000),
@@ -113,11 +120,13 @@ def test_from_board_checks_the_moves_and_writes_the_start():
     ("a tag value of a megabyte", b'[Event "' + b"x" * 1_000_000 + b'"]\n\n1. e4 *'),
     ("a game of 100,000 moves", b" ".join([b"Nf3 Nf6 Ng1 Ng8"] * 25_000)),
     ("random bytes", random.Random(7).randbytes(2_000_000)),
+    ("200,000 blank lines, then a game", b"\n" * 200_000 + b"1. e4 *"),
 ])
 @pytest.mark.parametrize("threads", [1, 2])
 def test_hostile_input_is_read_in_linear_time(name, text, threads):
     started = time.monotonic()
     games = list(read_pgn(text, threads=threads))
+    games += list(read_pgn(Trickle(text[:300_000]), threads=threads))  # a file object's small reads
     for game in games:
         str(game)
         game.board()

@@ -118,13 +118,13 @@ void StretchPipeline::start_workers() {
 }
 
 void StretchPipeline::pull() {
-    const std::size_t before = pending_.size();
-    pending_.resize(before + READ_BYTES);
+    // Read into a block of its own: a source that gives a few bytes a read (a pipe)
+    // costs no more than those bytes.
+    if (!block_) block_ = std::make_unique_for_overwrite<char[]>(READ_BYTES);
     std::size_t read = 0;
     try {
-        read = source_->read(pending_.data() + before, READ_BYTES);
+        read = source_->read(block_.get(), READ_BYTES);
     } catch (const SourceFailure& failure) {
-        pending_.resize(before);
         if (failure.kind == SourceFailure::Kind::caller) {
             // The caller's own read failed: said once the stretches before it are
             // delivered, and then reading may go on.
@@ -135,7 +135,7 @@ void StretchPipeline::pull() {
     } catch (...) {
         source_failure_ = std::current_exception();
     }
-    pending_.resize(before + read);
+    pending_.append(block_.get(), read);
     if (read == 0) {
         // The end, or a failure: what is left is the last stretch, whole only when
         // the source ended as it should.

@@ -70,6 +70,7 @@ private:
     std::unique_ptr<ByteSource> source_;
     PipelineOptions options_;
     Job job_;
+    std::unique_ptr<char[]> block_;     // what a read of the source fills
     std::string pending_;               // text read but not yet cut off
     std::uint64_t pending_offset_;
     std::size_t next_search_ = 0;       // look for a cut again once pending_ is this long

@@ -250,12 +250,16 @@ std::size_t PgnReader::wanted_bytes() const { return retry_size_ > data_.size() 
 std::optional<GameRecord> PgnReader::next() {
     while (ready_) {
         std::size_t at = 0;
-        if (!skip_between_games(data_, finished_, at)) {
+        const bool game_begins = skip_between_games(data_, finished_, at);
+        // What lies between games is passed over for good, also where the text runs
+        // out inside it: fed in small pieces, a long run of blank lines is not scanned
+        // again with every piece.
+        data_.remove_prefix(at);
+        offset_ += at;
+        if (!game_begins) {
             ready_ = false;
             break;
         }
-        data_.remove_prefix(at);
-        offset_ += at;
         if (data_.empty()) return std::nullopt;
         if (data_.size() < retry_size_ && !finished_) {
             ready_ = false;
