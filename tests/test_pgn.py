@@ -167,6 +167,20 @@ def test_stockfish_games_read_as_python_chess_reads_them():
         assert_same_game(mine, reference)
 
 
+@pytest.mark.parametrize("text", [
+    '[Event "x"]\n\n[White "y"]\n\n1. e4 e5 *',  # a blank line between tag pairs starts no game
+    '[White "a"]\n[Black "c"]\n[White "b"]\n\n1. d4 *',  # a name given twice keeps its last value
+    '[White "a"]\n\n[White "b"]\n\n1. d4 *\n\n[Event "z"]\n\n1. c4 *',
+])
+def test_tag_pair_layouts_read_as_python_chess_reads_them(text):
+    ours, theirs = list(tarvik.read_pgn(text.encode())), their_games(text.encode())
+    assert len(ours) == len(theirs)
+    for mine, reference in zip(ours, theirs):
+        assert_same_game(mine, reference)
+        assert [mine.header(name) for name in reference.headers] == [
+            value if mine.header(name) is not None else None for name, value in reference.headers.items()]
+
+
 @pytest.mark.parametrize("seed", range(3))
 def test_any_cut_of_the_bytes_reads_the_same_games(seed):
     rng = random.Random(seed)

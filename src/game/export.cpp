@@ -99,7 +99,7 @@ private:
             std::uint32_t next_variation;  // the next sibling still to write, or NONE
             bool written = false;
         };
-        std::vector<Frame> frames{{first, game_.start.position, game_.nodes[first].next_sibling}};
+        std::vector<Frame> frames{{first, game_.start.position, variation_beside(first)}};
         while (!frames.empty()) {
             Frame& top = frames.back();
             if (!top.written) {
@@ -108,25 +108,21 @@ private:
             } else if (top.next_variation != NONE) {
                 const std::uint32_t variation = top.next_variation;
                 top.next_variation = game_.nodes[variation].next_sibling;
-                ++depth_;
-                if (options_.variations) {
-                    writer_.token({"( "});
-                    force_number_ = true;
-                    const Position before = top.before;
-                    frames.push_back({NONE, {}, NONE, true});  // closes the variation once it is written
-                    // The variation's own siblings are written by the frame it branches from.
-                    frames.push_back({variation, before, NONE});
-                } else {
-                    end_variation();
-                }
+                writer_.token({"( "});
+                force_number_ = true;
+                const Position before = top.before;
+                frames.push_back({NONE, {}, NONE, true});  // closes the variation once it is written
+                // The variation's own siblings are written by the frame it branches from.
+                frames.push_back({variation, before, NONE});
             } else if (top.node == NONE) {
                 frames.pop_back();
-                end_variation();
+                writer_.token({") "});
+                force_number_ = true;
             } else if (const std::uint32_t next = game_.nodes[top.node].first_child; next != NONE) {
                 // The line goes on: the frame becomes its next move's.
                 make_move(top.before, game_.nodes[top.node].move);
                 top.node = next;
-                top.next_variation = game_.nodes[next].next_sibling;
+                top.next_variation = variation_beside(next);
                 top.written = false;
             } else {
                 frames.pop_back();
@@ -134,35 +130,30 @@ private:
         }
     }
 
-    void end_variation() {
-        --depth_;
-        if (options_.variations) {
-            writer_.token({") "});
-            force_number_ = true;
-        }
+    // The first variation written beside a node: its next sibling, unless variations are left out.
+    std::uint32_t variation_beside(std::uint32_t node) const {
+        return options_.variations ? game_.nodes[node].next_sibling : NONE;
     }
 
     void write_node(std::uint32_t index, const Position& before) {
         const Node& node = game_.nodes[index];
         if (node.starting_comment.size) comment(node.starting_comment);
-        if (options_.variations || depth_ == 0) {
-            if (before.turn) {
-                writer_.token({std::to_string(before.full_move_number), ". "});
-            } else if (force_number_) {
-                writer_.token({std::to_string(before.full_move_number), "... "});
-            }
-            board_.position = before;
-            writer_.token({san(board_, node.move), " "});
-            force_number_ = false;
+        if (before.turn) {
+            writer_.token({std::to_string(before.full_move_number), ". "});
+        } else if (force_number_) {
+            writer_.token({std::to_string(before.full_move_number), "... "});
         }
-        if (options_.comments && (options_.variations || depth_ == 0)) {
+        board_.position = before;
+        writer_.token({san(board_, node.move), " "});
+        force_number_ = false;
+        if (options_.comments) {
             for (const std::uint32_t nag : game_.nags_of(index)) writer_.token({"$", std::to_string(nag), " "});
         }
         if (node.comment.size) comment(node.comment);
     }
 
     void comment(TextSpan span) {
-        if (!options_.comments || (!options_.variations && depth_ > 0)) return;
+        if (!options_.comments) return;
         std::string text(game_.view(span));
         std::erase(text, '}');
         writer_.token({"{ ", strip(text), " } "});
@@ -173,7 +164,6 @@ private:
     const ExportOptions& options_;
     Writer writer_;
     Board board_;  // for SAN, which reads the castling field
-    std::size_t depth_ = 0;
     bool force_number_ = true;
 };
 

@@ -165,7 +165,7 @@ PyObject* export_method(PyObject* self, PyObject* const* args, Py_ssize_t nargs,
     return call_method<GameData, Access::shared, ColumnsParam, TrueParam, TrueParam, TrueParam>(
         self, signature, args, nargs, kwnames,
         [](GameData& data, std::optional<std::uint32_t> columns, bool headers, bool comments, bool variations) {
-            return game::export_pgn(data.record, {columns, headers, comments, variations});
+            return game::export_pgn(data.record, {.columns = columns, .headers = headers, .comments = comments, .variations = variations});
         });
 }
 
@@ -214,7 +214,7 @@ PyObject* from_board_method(PyObject*, PyObject* const* args, Py_ssize_t nargs, 
 
 PyObject* text_form(PyObject* self) {
     return get_computed<GameData>(self, [](const GameData& data) {
-        return game::export_pgn(data.record, {std::nullopt, true, true, true});
+        return game::export_pgn(data.record, {.columns = std::nullopt});
     });
 }
 
