@@ -31,6 +31,7 @@ struct BookEntry;
 }
 namespace tarvik::game {
 struct GameRecord;
+struct Score;
 }
 
 namespace tarvik::module {
@@ -318,6 +319,7 @@ PyObject* to_python(const Move& move);  // a new Move object
 PyObject* to_python(tarvik::Board&& board);  // a new Board object owning the board
 PyObject* to_python(game::GameRecord&& record);  // a new Game object owning the record
 PyObject* to_python(const BookEntry& entry);  // a new BookEntry object
+PyObject* to_python(const game::Score& score);  // a new Score object
 
 // None for an absent value.
 template <class T>

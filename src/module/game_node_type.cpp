@@ -2,8 +2,10 @@
 // it. A node holds its game alive; games hold no nodes, so no cycle can form.
 #include "../board/apply.hpp"
 #include "../board/notation.hpp"
+#include "../game/annotations.hpp"
 #include "docstrings.hpp"
 #include "game_data.hpp"
+#include "score_type.hpp"
 
 namespace tarvik::module {
 namespace {
@@ -65,7 +67,7 @@ PyObject* get_move(PyObject* self, void*) {
 
 PyObject* get_san(PyObject* self, void*) { return node_value(self, san_of); }
 
-PyObject* get_ply(PyObject* self, void*) {
+PyObject* ply_method(PyObject* self, PyObject*) {
     return node_value(self, [](const GameData& data, std::uint32_t node) {
         const Position& after = data.positions()[node];
         return std::uint64_t{2} * (std::uint64_t{after.full_move_number} - 1) + (after.turn ? 0 : 1);
@@ -88,12 +90,27 @@ PyObject* get_nags(PyObject* self, void*) {
     return node_value(self, [](const GameData& data, std::uint32_t node) { return NagSet{data.record.nags_of(node)}; });
 }
 
-PyObject* get_clock(PyObject* self, void*) {
+PyObject* clock_method(PyObject* self, PyObject*) {
     return node_value(self, [](const GameData& data, std::uint32_t node) { return clock_of(data.record, node); });
 }
 
-PyObject* get_eval(PyObject* self, void*) {
-    return node_value(self, [](const GameData& data, std::uint32_t node) { return evaluation_of(data.record, node); });
+std::optional<game::Evaluation> evaluation_at(const GameData& data, std::uint32_t node) {
+    return game::read_evaluation(data.record.view(data.record.nodes[node].comment));
+}
+
+PyObject* eval_method(PyObject* self, PyObject*) {
+    return node_value(self, [](const GameData& data, std::uint32_t node) -> std::optional<game::Score> {
+        const std::optional<game::Evaluation> evaluation = evaluation_at(data, node);
+        if (!evaluation) return std::nullopt;
+        return game::score_of(*evaluation, data.positions()[node].turn);
+    });
+}
+
+PyObject* eval_depth_method(PyObject* self, PyObject*) {
+    return node_value(self, [](const GameData& data, std::uint32_t node) -> std::optional<std::uint64_t> {
+        const std::optional<game::Evaluation> evaluation = evaluation_at(data, node);
+        return evaluation ? evaluation->depth : std::nullopt;
+    });
 }
 
 PyObject* get_mate(PyObject* self, void*) {
@@ -140,18 +157,19 @@ PyObject* refuse_construction(PyTypeObject*, PyObject*, PyObject*) {
 
 PyMethodDef methods[] = {
     {"board", method_pointer(board_method), METH_NOARGS, doc("GameNode.board")},
+    {"ply", method_pointer(ply_method), METH_NOARGS, doc("GameNode.ply")},
+    {"clock", method_pointer(clock_method), METH_NOARGS, doc("GameNode.clock")},
+    {"eval", method_pointer(eval_method), METH_NOARGS, doc("GameNode.eval")},
+    {"eval_depth", method_pointer(eval_depth_method), METH_NOARGS, doc("GameNode.eval_depth")},
     {nullptr, nullptr, 0, nullptr},
 };
 
 PyGetSetDef attributes[] = {
     {"move", get_move, nullptr, doc("GameNode.move"), nullptr},
     {"san", get_san, nullptr, doc("GameNode.san"), nullptr},
-    {"ply", get_ply, nullptr, doc("GameNode.ply"), nullptr},
     {"comment", get_comment, nullptr, doc("GameNode.comment"), nullptr},
     {"starting_comment", get_starting_comment, nullptr, doc("GameNode.starting_comment"), nullptr},
     {"nags", get_nags, nullptr, doc("GameNode.nags"), nullptr},
-    {"clock", get_clock, nullptr, doc("GameNode.clock"), nullptr},
-    {"eval", get_eval, nullptr, doc("GameNode.eval"), nullptr},
     {"mate", get_mate, nullptr, doc("GameNode.mate"), nullptr},
     {"variations", get_variations, nullptr, doc("GameNode.variations"), nullptr},
     {"parent", get_parent, nullptr, doc("GameNode.parent"), nullptr},
@@ -168,7 +186,7 @@ PyType_Slot slots[] = {
     {0, nullptr},
 };
 
-PyType_Spec type_spec{"builtins.GameNode", sizeof(Object<NodeRef>), 0,
+PyType_Spec type_spec{"tarvik.GameNode", sizeof(Object<NodeRef>), 0,
                       Py_TPFLAGS_DEFAULT | Py_TPFLAGS_IMMUTABLETYPE, slots};
 
 }  // namespace

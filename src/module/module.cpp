@@ -13,6 +13,7 @@
 #include "book_types.hpp"
 #include "docstrings.hpp"
 #include "game_data.hpp"
+#include "score_type.hpp"
 #include "types.hpp"
 
 namespace tarvik::module {
@@ -83,6 +84,7 @@ void forget_runtime() {
     forget_book_reader_type();
     forget_book_entry_type();
     forget_outcome_types();
+    forget_score_type();
     forget_panic_type();
     owning_interpreter.store(-1);
 }
@@ -134,7 +136,8 @@ PyObject* create_module() {
                         add_name(module, "BookReader", type_object(book_reader_type())) &&
                         add_name(module, "BookEntry", type_object(book_entry_type())) &&
                         add_name(module, "Outcome", type_object(outcome_type())) &&
-                        add_name(module, "Termination", type_object(termination_type()));
+                        add_name(module, "Termination", type_object(termination_type())) &&
+                        add_name(module, "Score", type_object(score_type()));
     if (!filled) {
         Py_DECREF(module);
         return nullptr;

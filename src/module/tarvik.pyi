@@ -1317,10 +1317,6 @@ class GameNode:
     def san(self) -> str:
         """The move in Standard Algebraic Notation, as `Board.san` writes it."""
     @property
-    def ply(self) -> int:
-        """The number of half-moves played from the standard start to this node (so a game from a FEN starts
-        counting at the FEN's move number)."""
-    @property
     def comment(self) -> str:
         """The comment after the move."""
     @property
@@ -1329,13 +1325,6 @@ class GameNode:
     @property
     def nags(self) -> set[int]:
         """The move's NAGs."""
-    @property
-    def clock(self) -> float | None:
-        """The clock after the move, in seconds, from the comment's `[%clk ...]`."""
-    @property
-    def eval(self) -> int | None:
-        """The evaluation after the move in centipawns from White's point of view, from the comment's
-        `[%eval ...]`; None for none or a mate."""
     @property
     def mate(self) -> int | None:
         """The mate distance from the comment's `[%eval #n]`, negative when Black mates."""
@@ -1347,6 +1336,80 @@ class GameNode:
         """The node before this one, or the game for a first move."""
     def board(self) -> Board:
         """A `Board` after this node's move with every move leading here on its stacks."""
+    def ply(self) -> int:
+        """The number of half-moves played from the standard start to this node (so a game from a FEN starts
+        counting at the FEN's move number)."""
+    def clock(self) -> float | None:
+        """The clock after the move, in seconds, from the comment's first well-formed `[%clk h:mm:ss]`, as
+        python-chess reads it; None for none."""
+    def eval(self) -> Score | None:
+        """The evaluation after the move from the comment's first well-formed `[%eval ...]` (`[%eval 0.24]`
+        in pawns and `[%eval #-3]` in moves to mate, both from White's side), as a `Score` from the point of
+        view of the side to move after it, as python-chess reads it; None for none. `[%eval #0]` is the side
+        to move being mated.
+
+        >>> node = next(tarvik.read_pgn(b"1. e4 { [%eval 0.24,18] } *")).variations[0]
+        >>> node.eval(), node.eval().white().score(), node.eval_depth()
+        (Score(False, cp=-24), 24, 18)
+        """
+    def eval_depth(self) -> int | None:
+        """The depth of the comment's `[%eval 0.24,18]`, None when it gives none."""
+
+@final
+class Score:
+    """An engine's evaluation of a position from one side's point of view, as python-chess's `PovScore`
+    holds it, with its `Cp`/`Mate` meaning folded in: centipawns, or moves to mate. Mate in 0 is the side
+    whose view it is being mated; seen from the other side it is "mate given", the best score there is.
+    `GameNode.eval()` returns scores. Scores are immutable; they are equal when White sees them alike, and
+    scores of one point of view order from being mated, through centipawns, to mating.
+
+    >>> from tarvik import Score
+    >>> score = Score(False, cp=-35)  # Black to move, Black is 0.35 pawns behind
+    >>> score.white(), score.white().score(), score.is_mate()
+    (Score(True, cp=35), 35, False)
+    >>> Score(True, mate=-2) < Score(True, cp=-900) < Score(True, cp=120) < Score(True, mate=3) < Score(True, mate=1)
+    True
+    """
+
+    def __new__(cls, turn: bool, cp: int | None = None, mate: int | None = None) -> Score:
+        """The score `cp` (centipawns) or `mate` (moves to mate, negative when `turn`'s side is being mated, 0
+        when it is mated) from `turn`'s point of view (`True` for White). Exactly one of `cp` and `mate` is
+        given, else `TypeError`.
+        """
+    @property
+    def turn(self) -> bool:
+        """Whose point of view: `True` for White."""
+    @property
+    def relative(self) -> Score:
+        """The score from its own side's point of view: the score itself (python-chess keeps it apart from
+        `turn`; here the score carries both).
+        """
+    def white(self) -> Score:
+        """The score from White's point of view."""
+    def black(self) -> Score:
+        """The score from Black's point of view."""
+    def pov(self, color: bool) -> Score:
+        """The score from `color`'s point of view.
+
+        >>> Score(True, mate=0).pov(False)  # White is mated: Black has given mate
+        Score(True, mate=0).pov(False)
+        >>> Score(True, mate=0).pov(False).mate(), Score(True, mate=0).pov(False).score(mate_score=10000)
+        (0, 10000)
+        """
+    def is_mate(self) -> bool:
+        """Whether the score is a mate."""
+    def score(self, *, mate_score: int | None = None) -> int | None:
+        """The centipawns; for a mate None, or with `mate_score` given, `mate_score` less the moves to mate
+        (negated when being mated), as python-chess converts it.
+
+        >>> Score(True, mate=3).score(), Score(True, mate=3).score(mate_score=100000)
+        (None, 99997)
+        """
+    def mate(self) -> int | None:
+        """The moves to mate (negative when being mated, 0 for mate given and for being mated), None for
+        centipawns."""
+    def __reduce__(self) -> tuple[Any, ...]:
+        """Pickle and copy support: an equal new score of the same point of view."""
 
 @final
 class BookReader:
