@@ -52,7 +52,7 @@ def test_offsets_select_games_and_read_one_game_again(tmp_path):
     (lambda: read_pgn(PGN, 3), TypeError, "takes 1 positional argument"),
     (lambda: next(read_pgn(io.StringIO("\ud800"))), UnicodeEncodeError, None),
     (lambda: next(read_pgn(type("S", (), {"read": lambda self, size: 5})())), TypeError, "not 'int'"),
-    (lambda: Game(), TypeError, "come from tarvik.read_pgn"),
+    (lambda: Game(5), TypeError, "argument 'headers'"),
     (lambda: Game.from_board(Board(), {"no spaces": "x"}), ValueError, "invalid tag name"),
     (lambda: Game.from_board(Board(), {"A": "b\nc"}), ValueError, "line break"),
     (lambda: Game.from_board(Board(), ["x"]), TypeError, None),

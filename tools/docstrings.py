@@ -83,6 +83,8 @@ def class_members(cls):
         elif isinstance(node, ast.FunctionDef) and node.name != "__new__":
             decorators = {ast.unparse(d) for d in node.decorator_list}
             name = f"{cls.name}.{node.name}"
+            if f"{node.name}.setter" in decorators:
+                continue  # the property's docstring says what setting it does
             if "property" in decorators:
                 members.append(Member(name, "attribute", "", ast.get_docstring(node)))
             elif "classmethod" in decorators:

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <string>
+#include <utility>
 
 #include "text.hpp"
 
@@ -48,8 +49,8 @@ double decimal(std::string_view text) {
     return value;
 }
 
-// h:mm:ss(.s) at `at`, then "]": the seconds it says.
-std::optional<double> clock_at(std::string_view text, std::size_t at) {
+// h:mm:ss(.s) at `at`, then "]": the seconds it says, and where the "]" is.
+std::optional<std::pair<double, std::size_t>> clock_at(std::string_view text, std::size_t at) {
     const std::size_t hours = digits_at(text, at);
     if (!hours || at + hours >= text.size() || text[at + hours] != ':') return std::nullopt;
     const std::size_t minutes_at = at + hours + 1, minutes = digits_at(text, minutes_at);
@@ -64,13 +65,13 @@ std::optional<double> clock_at(std::string_view text, std::size_t at) {
                              // Exact, as Python adds the integers before the fraction.
                              ? double(*number<std::uint64_t>(h) * 3600 + *number<std::uint64_t>(m) * 60)
                              : decimal(h) * 3600 + decimal(m) * 60;
-    return whole + decimal(text.substr(seconds_at, seconds_end - seconds_at));
+    return std::pair{whole + decimal(text.substr(seconds_at, seconds_end - seconds_at)), seconds_end};
 }
 
 // The evaluation at `at`: "#" and a signed mate distance, or centipawns as a
 // decimal of at most ten digits before the point and two after; then an optional
-// ",depth" and "]".
-std::optional<Evaluation> evaluation_at(std::string_view text, std::size_t at) {
+// ",depth" and "]". With it, where the "]" is.
+std::optional<std::pair<Evaluation, std::size_t>> evaluation_at(std::string_view text, std::size_t at) {
     Evaluation evaluation;
     std::size_t end = at;
     const bool mate = end < text.size() && text[end] == '#';
@@ -102,27 +103,41 @@ std::optional<Evaluation> evaluation_at(std::string_view text, std::size_t at) {
         end += 1 + depth;
     }
     if (end >= text.size() || text[end] != ']') return std::nullopt;
-    return evaluation;
+    return std::pair{evaluation, end};
+}
+
+// The first well-formed command `name` ("[%clk") whose argument `read` reads.
+template <class Read>
+auto first_command(std::string_view comment, std::string_view name, Read&& read)
+    -> std::optional<std::pair<CommandSpan, decltype(read(comment, 0)->first)>> {
+    for (std::size_t at = comment.find(name); at != std::string_view::npos; at = comment.find(name, at + 1)) {
+        if (const std::size_t argument = argument_at(comment, at, name)) {
+            if (const auto value = read(comment, argument)) return std::pair{CommandSpan{at, value->second + 1}, value->first};
+        }
+    }
+    return std::nullopt;
 }
 
 }  // namespace
 
 std::optional<double> read_clock(std::string_view comment) {
-    for (std::size_t at = comment.find("[%clk"); at != std::string_view::npos; at = comment.find("[%clk", at + 1)) {
-        if (const std::size_t argument = argument_at(comment, at, "[%clk")) {
-            if (const std::optional<double> seconds = clock_at(comment, argument)) return seconds;
-        }
-    }
-    return std::nullopt;
+    const auto found = first_command(comment, "[%clk", clock_at);
+    return found ? std::optional(found->second) : std::nullopt;
 }
 
 std::optional<Evaluation> read_evaluation(std::string_view comment) {
-    for (std::size_t at = comment.find("[%eval"); at != std::string_view::npos; at = comment.find("[%eval", at + 1)) {
-        if (const std::size_t argument = argument_at(comment, at, "[%eval")) {
-            if (const std::optional<Evaluation> evaluation = evaluation_at(comment, argument)) return evaluation;
-        }
-    }
-    return std::nullopt;
+    const auto found = first_command(comment, "[%eval", evaluation_at);
+    return found ? std::optional(found->second) : std::nullopt;
+}
+
+std::optional<CommandSpan> find_clock(std::string_view comment) {
+    const auto found = first_command(comment, "[%clk", clock_at);
+    return found ? std::optional(found->first) : std::nullopt;
+}
+
+std::optional<CommandSpan> find_evaluation(std::string_view comment) {
+    const auto found = first_command(comment, "[%eval", evaluation_at);
+    return found ? std::optional(found->first) : std::nullopt;
 }
 
 }  // namespace tarvik::game

@@ -21,4 +21,13 @@ struct Evaluation {
 
 std::optional<Evaluation> read_evaluation(std::string_view comment);
 
+// Where the command read_clock or read_evaluation reads stands in the comment:
+// from its "[" to its "]", both included.
+struct CommandSpan {
+    std::size_t begin = 0;
+    std::size_t end = 0;
+};
+std::optional<CommandSpan> find_clock(std::string_view comment);
+std::optional<CommandSpan> find_evaluation(std::string_view comment);
+
 }  // namespace tarvik::game

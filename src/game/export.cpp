@@ -12,10 +12,6 @@
 namespace tarvik::game {
 namespace {
 
-constexpr std::array<std::pair<std::string_view, std::string_view>, 7> ROSTER{{
-    {"Event", "?"}, {"Site", "?"}, {"Date", "????.??.??"}, {"Round", "?"}, {"White", "?"}, {"Black", "?"},
-    {"Result", "*"},
-}};
 
 // Lines as the exporter builds them: tokens join on the current line until the
 // next would pass the column limit; every line loses its trailing white space.

@@ -4,12 +4,21 @@
 // `columns` characters where a token fits.
 #pragma once
 
+#include <array>
 #include <optional>
+#include <string_view>
+#include <utility>
 #include <string>
 
 #include "record.hpp"
 
 namespace tarvik::game {
+
+// The seven-tag roster with the values written where a game gives none.
+inline constexpr std::array<std::pair<std::string_view, std::string_view>, 7> ROSTER{{
+    {"Event", "?"}, {"Site", "?"}, {"Date", "????.??.??"}, {"Round", "?"}, {"White", "?"}, {"Black", "?"},
+    {"Result", "*"},
+}};
 
 struct ExportOptions {
     std::optional<std::size_t> columns = 80;  // none: the movetext on one line

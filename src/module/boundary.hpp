@@ -30,6 +30,7 @@ struct Board;
 struct BookEntry;
 }
 namespace tarvik::game {
+struct Arrow;
 struct GameRecord;
 struct Score;
 }
@@ -320,6 +321,7 @@ PyObject* to_python(tarvik::Board&& board);  // a new Board object owning the bo
 PyObject* to_python(game::GameRecord&& record);  // a new Game object owning the record
 PyObject* to_python(const BookEntry& entry);  // a new BookEntry object
 PyObject* to_python(const game::Score& score);  // a new Score object
+PyObject* to_python(const game::Arrow& arrow);  // a new Arrow object
 
 // None for an absent value.
 template <class T>

@@ -1,11 +1,12 @@
 // The GameNode class: one move of a game's tree, seen through the game that owns
 // it. A node holds its game alive; games hold no nodes, so no cycle can form.
+// Nodes are made anew whenever asked for and compare equal when they stand for
+// the same node of the same game.
 #include "../board/apply.hpp"
 #include "../board/notation.hpp"
-#include "../game/annotations.hpp"
+#include "../game/tree_edits.hpp"
 #include "docstrings.hpp"
 #include "game_data.hpp"
-#include "score_type.hpp"
 
 namespace tarvik::module {
 namespace {
@@ -46,6 +47,15 @@ PyObject* node_value(PyObject* self, Read&& read) {
     return to_python(*value);
 }
 
+// Sets what `write` sets on the node, the value converted first, under exclusive access.
+template <class P, class Write>
+int set_node_value(PyObject* self, PyObject* value, const char* name, Write&& write) {
+    const NodeRef& ref = node_ref(self);
+    return set_attribute<GameData, P>(ref.game(), value, name, [&](GameData& data, const typename P::type& given) {
+        write(data.record, ref.node(), given);
+    });
+}
+
 // A Board of the game's start with the moves up to the node (itself included) played.
 tarvik::Board board_at(const GameData& data, std::uint32_t node) {
     std::vector<Move> line;
@@ -67,62 +77,29 @@ PyObject* get_move(PyObject* self, void*) {
 
 PyObject* get_san(PyObject* self, void*) { return node_value(self, san_of); }
 
-PyObject* ply_method(PyObject* self, PyObject*) {
-    return node_value(self, [](const GameData& data, std::uint32_t node) {
-        const Position& after = data.positions()[node];
-        return std::uint64_t{2} * (std::uint64_t{after.full_move_number} - 1) + (after.turn ? 0 : 1);
-    });
-}
-
-PyObject* get_comment(PyObject* self, void*) {
-    return node_value(self, [](const GameData& data, std::uint32_t node) {
-        return std::string(data.record.view(data.record.nodes[node].comment));
-    });
-}
-
 PyObject* get_starting_comment(PyObject* self, void*) {
     return node_value(self, [](const GameData& data, std::uint32_t node) {
         return std::string(data.record.view(data.record.nodes[node].starting_comment));
     });
 }
 
+int set_starting_comment(PyObject* self, PyObject* value, void*) {
+    return set_node_value<TextParam>(self, value, "starting_comment", game::set_starting_comment);
+}
+
 PyObject* get_nags(PyObject* self, void*) {
-    return node_value(self, [](const GameData& data, std::uint32_t node) { return NagSet{data.record.nags_of(node)}; });
+    return node_value(self, [](const GameData& data, std::uint32_t node) { return NagSet{data.record.nags_of(node), true}; });
 }
 
-PyObject* clock_method(PyObject* self, PyObject*) {
-    return node_value(self, [](const GameData& data, std::uint32_t node) { return clock_of(data.record, node); });
-}
-
-std::optional<game::Evaluation> evaluation_at(const GameData& data, std::uint32_t node) {
-    return game::read_evaluation(data.record.view(data.record.nodes[node].comment));
-}
-
-PyObject* eval_method(PyObject* self, PyObject*) {
-    return node_value(self, [](const GameData& data, std::uint32_t node) -> std::optional<game::Score> {
-        const std::optional<game::Evaluation> evaluation = evaluation_at(data, node);
-        if (!evaluation) return std::nullopt;
-        return game::score_of(*evaluation, data.positions()[node].turn);
-    });
-}
-
-PyObject* eval_depth_method(PyObject* self, PyObject*) {
-    return node_value(self, [](const GameData& data, std::uint32_t node) -> std::optional<std::uint64_t> {
-        const std::optional<game::Evaluation> evaluation = evaluation_at(data, node);
-        return evaluation ? evaluation->depth : std::nullopt;
-    });
+int set_nags(PyObject* self, PyObject* value, void*) {
+    return set_node_value<NagsParam>(self, value, "nags",
+                                     [](game::GameRecord& record, std::uint32_t node, const std::vector<std::uint32_t>& nags) {
+                                         game::set_nags(record, node, nags);
+                                     });
 }
 
 PyObject* get_mate(PyObject* self, void*) {
     return node_value(self, [](const GameData& data, std::uint32_t node) { return mate_of(data.record, node); });
-}
-
-PyObject* get_variations(PyObject* self, void*) {
-    std::vector<std::uint32_t> nodes;
-    if (!read_node(self, [&](const GameData& data, std::uint32_t node) { nodes = children(data.record, node); })) {
-        return nullptr;
-    }
-    return game_nodes(node_ref(self).game(), nodes);
 }
 
 PyObject* get_parent(PyObject* self, void*) {
@@ -130,7 +107,7 @@ PyObject* get_parent(PyObject* self, void*) {
     if (!read_node(self, [&](const GameData& data, std::uint32_t node) { parent = data.record.nodes[node].parent; })) {
         return nullptr;
     }
-    return parent == 0 ? Py_NewRef(node_ref(self).game()) : new_game_node(node_ref(self).game(), parent);
+    return to_python(NodeAt{node_ref(self).game(), parent});
 }
 
 PyObject* board_method(PyObject* self, PyObject*) {
@@ -141,6 +118,8 @@ PyObject* board_method(PyObject* self, PyObject*) {
     return to_python(std::move(*board));
 }
 
+PyObject* game_method(PyObject* self, PyObject*) { return Py_NewRef(node_ref(self).game()); }
+
 PyObject* repr_form(PyObject* self) {
     std::string text;
     const bool read = read_node(self, [&](const GameData& data, std::uint32_t node) {
@@ -150,44 +129,74 @@ PyObject* repr_form(PyObject* self) {
     return read ? PyUnicode_FromFormat("<GameNode at %p (%s ...)>", self, text.c_str()) : nullptr;
 }
 
-PyObject* refuse_construction(PyTypeObject*, PyObject*, PyObject*) {
-    PyErr_SetString(PyExc_TypeError, "GameNode objects come from a Game");
-    return nullptr;
+PyObject* node_richcompare(PyObject* self, PyObject* other, int op) {
+    if (!Py_IS_TYPE(other, Py_TYPE(self)) || (op != Py_EQ && op != Py_NE)) Py_RETURN_NOTIMPLEMENTED;
+    const NodeRef &a = node_ref(self), &b = node_ref(other);
+    return PyBool_FromLong((a.game() == b.game() && a.node() == b.node()) == (op == Py_EQ));
+}
+
+Py_hash_t node_hash(PyObject* self) {
+    const NodeRef& ref = node_ref(self);
+    const Py_hash_t hash = Py_HashPointer(ref.game()) ^ Py_hash_t(ref.node()) * 1000003;
+    return hash == -1 ? -2 : hash;
 }
 
 PyMethodDef methods[] = {
     {"board", method_pointer(board_method), METH_NOARGS, doc("GameNode.board")},
     {"ply", method_pointer(ply_method), METH_NOARGS, doc("GameNode.ply")},
+    {"turn", method_pointer(turn_method), METH_NOARGS, doc("GameNode.turn")},
+    {"game", method_pointer(game_method), METH_NOARGS, doc("GameNode.game")},
+    {"next", method_pointer(next_method), METH_NOARGS, doc("GameNode.next")},
+    {"end", method_pointer(end_method), METH_NOARGS, doc("GameNode.end")},
+    {"is_end", method_pointer(is_end_method), METH_NOARGS, doc("GameNode.is_end")},
+    {"is_mainline", method_pointer(is_mainline_method), METH_NOARGS, doc("GameNode.is_mainline")},
+    {"starts_variation", method_pointer(starts_variation_method), METH_NOARGS, doc("GameNode.starts_variation")},
+    {"variation", method_pointer(variation_method), METH_O, doc("GameNode.variation")},
+    {"has_variation", method_pointer(has_variation_method), METH_O, doc("GameNode.has_variation")},
+    {"add_variation", method_pointer(add_variation_method), METH_FASTCALL | METH_KEYWORDS, doc("GameNode.add_variation")},
+    {"add_main_variation", method_pointer(add_main_variation_method), METH_FASTCALL | METH_KEYWORDS,
+     doc("GameNode.add_main_variation")},
+    {"add_line", method_pointer(add_line_method), METH_FASTCALL | METH_KEYWORDS, doc("GameNode.add_line")},
+    {"promote_to_main", method_pointer(promote_to_main_method), METH_O, doc("GameNode.promote_to_main")},
+    {"promote", method_pointer(promote_method), METH_O, doc("GameNode.promote")},
+    {"demote", method_pointer(demote_method), METH_O, doc("GameNode.demote")},
+    {"remove_variation", method_pointer(remove_variation_method), METH_O, doc("GameNode.remove_variation")},
     {"clock", method_pointer(clock_method), METH_NOARGS, doc("GameNode.clock")},
+    {"set_clock", method_pointer(set_clock_method), METH_FASTCALL | METH_KEYWORDS, doc("GameNode.set_clock")},
     {"eval", method_pointer(eval_method), METH_NOARGS, doc("GameNode.eval")},
     {"eval_depth", method_pointer(eval_depth_method), METH_NOARGS, doc("GameNode.eval_depth")},
+    {"set_eval", method_pointer(set_eval_method), METH_FASTCALL | METH_KEYWORDS, doc("GameNode.set_eval")},
+    {"arrows", method_pointer(arrows_method), METH_NOARGS, doc("GameNode.arrows")},
+    {"set_arrows", method_pointer(set_arrows_method), METH_O, doc("GameNode.set_arrows")},
     {nullptr, nullptr, 0, nullptr},
 };
 
 PyGetSetDef attributes[] = {
     {"move", get_move, nullptr, doc("GameNode.move"), nullptr},
     {"san", get_san, nullptr, doc("GameNode.san"), nullptr},
-    {"comment", get_comment, nullptr, doc("GameNode.comment"), nullptr},
-    {"starting_comment", get_starting_comment, nullptr, doc("GameNode.starting_comment"), nullptr},
-    {"nags", get_nags, nullptr, doc("GameNode.nags"), nullptr},
+    {"comment", get_node_comment, set_node_comment, doc("GameNode.comment"), nullptr},
+    {"starting_comment", get_starting_comment, set_starting_comment, doc("GameNode.starting_comment"), nullptr},
+    {"nags", get_nags, set_nags, doc("GameNode.nags"), nullptr},
     {"mate", get_mate, nullptr, doc("GameNode.mate"), nullptr},
-    {"variations", get_variations, nullptr, doc("GameNode.variations"), nullptr},
+    {"variations", get_node_variations, nullptr, doc("GameNode.variations"), nullptr},
     {"parent", get_parent, nullptr, doc("GameNode.parent"), nullptr},
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
 PyType_Slot slots[] = {
     {Py_tp_doc, const_cast<char*>(doc("GameNode"))},
-    {Py_tp_new, reinterpret_cast<void*>(refuse_construction)},
     {Py_tp_dealloc, reinterpret_cast<void*>(dealloc_object<NodeRef>)},
     {Py_tp_repr, reinterpret_cast<void*>(repr_form)},
+    {Py_tp_richcompare, reinterpret_cast<void*>(node_richcompare)},
+    {Py_tp_hash, reinterpret_cast<void*>(node_hash)},
     {Py_tp_methods, methods},
     {Py_tp_getset, attributes},
     {0, nullptr},
 };
 
+// No constructor: nodes come from their game.
 PyType_Spec type_spec{"tarvik.GameNode", sizeof(Object<NodeRef>), 0,
-                      Py_TPFLAGS_DEFAULT | Py_TPFLAGS_IMMUTABLETYPE, slots};
+                      Py_TPFLAGS_DEFAULT | Py_TPFLAGS_IMMUTABLETYPE | Py_TPFLAGS_DISALLOW_INSTANTIATION, slots};
 
 }  // namespace
 
@@ -197,6 +206,15 @@ PyTypeObject* game_node_type() {
 }
 
 void forget_game_node_type() { the_game_node_type = nullptr; }
+
+NodeAt node_at(PyObject* self) {
+    if (Py_IS_TYPE(self, game_node_type())) return {node_ref(self).game(), node_ref(self).node()};
+    return {self, 0};
+}
+
+PyObject* to_python(const NodeAt& node) {
+    return node.node == 0 ? Py_NewRef(node.game) : new_game_node(node.game, node.node);
+}
 
 PyObject* new_game_node(PyObject* game, std::uint32_t node) {
     PyTypeObject* type = game_node_type();

@@ -113,18 +113,6 @@ PyObject* get_errors(PyObject* self, void*) {
     return get_computed<GameData>(self, [](const GameData& data) { return data.record.errors; });
 }
 
-PyObject* get_comment(PyObject* self, void*) {
-    return get_computed<GameData>(self, [](const GameData& data) {
-        return std::string(data.record.view(data.record.nodes[0].comment));
-    });
-}
-
-PyObject* get_variations(PyObject* self, void*) {
-    std::vector<std::uint32_t> nodes;
-    if (!read_record<GameData>(self, [&](const GameData& data) { nodes = children(data.record, 0); })) return nullptr;
-    return game_nodes(self, nodes);
-}
-
 PyObject* header_method(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     static constexpr const char* parameters[] = {"name", "default"};
     static constexpr Signature signature{"Game.header", parameters, 1};
@@ -244,10 +232,20 @@ PyObject* repr_form(PyObject* self) {
     return repr;
 }
 
-PyObject* refuse_construction(PyTypeObject*, PyObject*, PyObject*) {
-    PyErr_SetString(PyExc_TypeError, "Game objects come from tarvik.read_pgn() or Game.from_board()");
-    return nullptr;
+// Game(headers=None): an empty game from the standard start, with the seven-tag
+// roster as python-chess's Game() has it, then `headers`.
+PyObject* game_vectorcall(PyObject*, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) {
+    static constexpr const char* parameters[] = {"headers"};
+    static constexpr Signature signature{"Game.__new__", parameters, 0};
+    return call_function<TagPairsParam>(
+        signature, args, PyVectorcall_NARGS(nargsf), kwnames, [](const std::optional<game::TagPairs>& tags) {
+            game::TagPairs roster(game::ROSTER.begin(), game::ROSTER.end());
+            if (tags) roster.insert(roster.end(), tags->begin(), tags->end());
+            return game::game_from_board(board_from_fen(std::string(DEFAULT_FEN)), roster);
+        });
 }
+
+PyObject* game_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) { return new_from_tuple(type, args, kwargs); }
 
 PyMethodDef methods[] = {
     {"header", method_pointer(header_method), METH_FASTCALL | METH_KEYWORDS, doc("Game.header")},
@@ -256,6 +254,28 @@ PyMethodDef methods[] = {
     {"export", method_pointer(export_method), METH_FASTCALL | METH_KEYWORDS, doc("Game.export")},
     {"from_board", method_pointer(from_board_method), METH_FASTCALL | METH_KEYWORDS | METH_CLASS,
      doc("Game.from_board")},
+    {"ply", method_pointer(ply_method), METH_NOARGS, doc("Game.ply")},
+    {"turn", method_pointer(turn_method), METH_NOARGS, doc("Game.turn")},
+    {"next", method_pointer(next_method), METH_NOARGS, doc("Game.next")},
+    {"end", method_pointer(end_method), METH_NOARGS, doc("Game.end")},
+    {"is_end", method_pointer(is_end_method), METH_NOARGS, doc("Game.is_end")},
+    {"variation", method_pointer(variation_method), METH_O, doc("Game.variation")},
+    {"has_variation", method_pointer(has_variation_method), METH_O, doc("Game.has_variation")},
+    {"add_variation", method_pointer(add_variation_method), METH_FASTCALL | METH_KEYWORDS, doc("Game.add_variation")},
+    {"add_main_variation", method_pointer(add_main_variation_method), METH_FASTCALL | METH_KEYWORDS,
+     doc("Game.add_main_variation")},
+    {"add_line", method_pointer(add_line_method), METH_FASTCALL | METH_KEYWORDS, doc("Game.add_line")},
+    {"promote_to_main", method_pointer(promote_to_main_method), METH_O, doc("Game.promote_to_main")},
+    {"promote", method_pointer(promote_method), METH_O, doc("Game.promote")},
+    {"demote", method_pointer(demote_method), METH_O, doc("Game.demote")},
+    {"remove_variation", method_pointer(remove_variation_method), METH_O, doc("Game.remove_variation")},
+    {"clock", method_pointer(clock_method), METH_NOARGS, doc("Game.clock")},
+    {"set_clock", method_pointer(set_clock_method), METH_FASTCALL | METH_KEYWORDS, doc("Game.set_clock")},
+    {"eval", method_pointer(eval_method), METH_NOARGS, doc("Game.eval")},
+    {"eval_depth", method_pointer(eval_depth_method), METH_NOARGS, doc("Game.eval_depth")},
+    {"set_eval", method_pointer(set_eval_method), METH_FASTCALL | METH_KEYWORDS, doc("Game.set_eval")},
+    {"arrows", method_pointer(arrows_method), METH_NOARGS, doc("Game.arrows")},
+    {"set_arrows", method_pointer(set_arrows_method), METH_O, doc("Game.set_arrows")},
     {nullptr, nullptr, 0, nullptr},
 };
 
@@ -266,19 +286,19 @@ PyGetSetDef attributes[] = {
     {"result", get_result, nullptr, doc("Game.result"), nullptr},
     {"offset", get_offset, nullptr, doc("Game.offset"), nullptr},
     {"errors", get_errors, nullptr, doc("Game.errors"), nullptr},
-    {"comment", get_comment, nullptr, doc("Game.comment"), nullptr},
+    {"comment", get_node_comment, set_node_comment, doc("Game.comment"), nullptr},
     {"comments", get_comments, nullptr, doc("Game.comments"), nullptr},
     {"nags", get_nags, nullptr, doc("Game.nags"), nullptr},
     {"clocks", get_clocks, nullptr, doc("Game.clocks"), nullptr},
     {"evals", get_evals, nullptr, doc("Game.evals"), nullptr},
     {"mates", get_mates, nullptr, doc("Game.mates"), nullptr},
-    {"variations", get_variations, nullptr, doc("Game.variations"), nullptr},
+    {"variations", get_node_variations, nullptr, doc("Game.variations"), nullptr},
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
 PyType_Slot slots[] = {
     {Py_tp_doc, const_cast<char*>(doc("Game"))},
-    {Py_tp_new, reinterpret_cast<void*>(refuse_construction)},
+    {Py_tp_new, reinterpret_cast<void*>(game_new)},
     {Py_tp_dealloc, reinterpret_cast<void*>(dealloc_object<GameData>)},
     {Py_tp_str, reinterpret_cast<void*>(text_form)},
     {Py_tp_repr, reinterpret_cast<void*>(repr_form)},
@@ -287,13 +307,15 @@ PyType_Slot slots[] = {
     {0, nullptr},
 };
 
-PyType_Spec type_spec{"builtins.Game", sizeof(Object<GameData>), 0, Py_TPFLAGS_DEFAULT | Py_TPFLAGS_IMMUTABLETYPE,
+PyType_Spec type_spec{"tarvik.Game", sizeof(Object<GameData>), 0, Py_TPFLAGS_DEFAULT | Py_TPFLAGS_IMMUTABLETYPE,
                       slots};
 
 }  // namespace
 
 PyTypeObject* game_type() {
-    if (the_game_type == nullptr) the_game_type = create_type(type_spec, ClassDoc::kept);
+    if (the_game_type == nullptr && (the_game_type = create_type(type_spec, ClassDoc::kept)) != nullptr) {
+        the_game_type->tp_vectorcall = game_vectorcall;
+    }
     return the_game_type;
 }
 
@@ -334,7 +356,7 @@ std::vector<std::uint32_t> children(const game::GameRecord& record, std::uint32_
 }
 
 PyObject* to_python(const NagSet& set) {
-    PyObject* nags = PySet_New(nullptr);
+    PyObject* nags = set.frozen ? PyFrozenSet_New(nullptr) : PySet_New(nullptr);
     for (const std::uint32_t nag : set.nags) {
         if (nags == nullptr) return nullptr;
         PyObject* number = PyLong_FromUnsignedLong(nag);

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "arrow_type.hpp"
 #include "book_types.hpp"
 #include "docstrings.hpp"
 #include "game_data.hpp"
@@ -85,6 +86,7 @@ void forget_runtime() {
     forget_book_entry_type();
     forget_outcome_types();
     forget_score_type();
+    forget_arrow_type();
     forget_panic_type();
     owning_interpreter.store(-1);
 }
@@ -137,7 +139,8 @@ PyObject* create_module() {
                         add_name(module, "BookEntry", type_object(book_entry_type())) &&
                         add_name(module, "Outcome", type_object(outcome_type())) &&
                         add_name(module, "Termination", type_object(termination_type())) &&
-                        add_name(module, "Score", type_object(score_type()));
+                        add_name(module, "Score", type_object(score_type())) &&
+                        add_name(module, "Arrow", type_object(arrow_type()));
     if (!filled) {
         Py_DECREF(module);
         return nullptr;

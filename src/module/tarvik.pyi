@@ -1175,9 +1175,11 @@ class PgnTable:
 @final
 class Game:
     """One game: its tags, its starting position, and the tree of its moves (the mainline and every
-    variation) with comments, NAGs, clocks and evaluations. Games come from `read_pgn()` or
-    `Game.from_board()` and never change; every attribute is built anew when read (changing the list or
-    dict you get changes nothing in the game).
+    variation) with comments, NAGs, clocks and evaluations. Games come from `read_pgn()`,
+    `Game.from_board()` or `Game()`, and are built and annotated as python-chess's are: the game is the
+    root of its tree, with the tree methods of `GameNode` (`add_variation`, `add_line`, `variation`,
+    `promote_to_main`, `end`, ...) and a settable `comment`. The list and dict attributes are built anew when
+    read (changing the list or dict you get changes nothing in the game).
 
     `str(game)` is the game as PGN with the movetext on one line, as python-chess's `str(game)` writes it;
     `export()` writes it with lines of at most 80 characters.
@@ -1195,6 +1197,17 @@ class Game:
     1. e4 { best by test } 1... e5 2. Nf3 $1 Nc6 *
     """
 
+    def __new__(cls, headers: Mapping[str, str] | None = None) -> Game:
+        """An empty game from the standard start, with the seven-tag roster (Event "?", ..., Result "*") as
+        python-chess's `Game()` has it, then `headers` (a value given for a roster tag replaces its default).
+        Raises `ValueError` for a tag name other than letters, digits and `_+#=:-`, or a value with a line break.
+
+        >>> game = Game({"White": "Anna"})
+        >>> node = game.add_variation(Move.from_uci("e2e4"), comment="best by test")
+        >>> node = node.add_line([Move.from_uci("e7e5"), Move.from_uci("g1f3")], nags=[1])
+        >>> print(game.export(headers=False))
+        1. e4 { best by test } 1... e5 2. Nf3 $1 *
+        """
     @property
     def headers(self) -> dict[str, str]:
         r"""The tag pairs in file order, with `\"` and `\\` in values read as the characters they escape; a
@@ -1236,7 +1249,9 @@ class Game:
         """
     @property
     def comment(self) -> str:
-        """The comment before the first move ("" when there is none)."""
+        """The comment before the first move ("" when there is none); settable."""
+    @comment.setter
+    def comment(self, value: str) -> None: ...
     @property
     def comments(self) -> list[str]:
         """The comment after each move of the mainline ("" where there is none); comments written one after
@@ -1268,7 +1283,9 @@ class Game:
     def variations(self) -> list[GameNode]:
         """The first moves: the mainline's first, then its alternatives."""
     def board(self) -> Board:
-        """A `Board` after the mainline with every move on its stacks, so `pop()` walks back.
+        """A `Board` after the mainline with every move on its stacks, so `pop()` walks back (python-chess's
+        `game.board()` is the start: that is `Board(game.starting_fen)` here, and this is its
+        `game.end().board()`).
 
         >>> board = next(tarvik.read_pgn(b"1. e4 e5 *")).board()
         >>> board.pop().uci(), board.pop().uci()
@@ -1299,15 +1316,67 @@ class Game:
         >>> print(Game.from_board(board, {"White": "Anna"}).export(headers=False))
         1. f3 e5 2. g4 Qh4# 0-1
         """
+    def ply(self) -> int:
+        """The ply of the start: 0 for the standard start, more for a FEN's later move number."""
+    def turn(self) -> bool:
+        """The side to move at the start: `True` for White."""
+    def next(self) -> GameNode | None:
+        """The mainline's first move, or None for a game without moves."""
+    def end(self) -> GameNode | Game:
+        """The mainline's last node (the game itself when it has no moves)."""
+    def is_end(self) -> bool:
+        """Whether the game has no moves."""
+    def variation(self, move: Move | GameNode | int) -> GameNode:
+        """A first move, as `GameNode.variation` finds a child."""
+    def has_variation(self, move: Move | GameNode | int) -> bool:
+        """Whether `variation(move)` finds a first move."""
+    def add_variation(self, move: Move, *, comment: str = "", starting_comment: str = "",
+                      nags: Iterable[int] = ()) -> GameNode:
+        """Adds a first move after the others, as `GameNode.add_variation` adds a child."""
+    def add_main_variation(self, move: Move, *, comment: str = "", nags: Iterable[int] = ()) -> GameNode:
+        """Adds a first move before the others, as `GameNode.add_main_variation` does."""
+    def add_line(self, moves: Iterable[Move], *, comment: str = "", starting_comment: str = "",
+                 nags: Iterable[int] = ()) -> GameNode | Game:
+        """Adds a line of moves from the start, as `GameNode.add_line` does."""
+    def promote_to_main(self, move: Move | GameNode | int) -> None:
+        """Makes a first move the mainline's, as `GameNode.promote_to_main` does."""
+    def promote(self, move: Move | GameNode | int) -> None:
+        """Moves a first move one place up, as `GameNode.promote` does."""
+    def demote(self, move: Move | GameNode | int) -> None:
+        """Moves a first move one place down, as `GameNode.demote` does."""
+    def remove_variation(self, move: Move | GameNode | int) -> None:
+        """Removes a first move and its line, as `GameNode.remove_variation` does."""
+    def clock(self) -> float | None:
+        """The clock of the comment before the first move, as `GameNode.clock` reads it."""
+    def set_clock(self, seconds: float | None) -> None:
+        """Writes the clock into the comment before the first move, as `GameNode.set_clock` does."""
+    def eval(self) -> Score | None:
+        """The evaluation of the comment before the first move, for the side to move at the start."""
+    def eval_depth(self) -> int | None:
+        """The depth of that evaluation."""
+    def set_eval(self, score: Score | None, depth: int | None = None) -> None:
+        """Writes the evaluation into the comment before the first move, as `GameNode.set_eval` does."""
+    def arrows(self) -> list[Arrow]:
+        """The arrows of the comment before the first move."""
+    def set_arrows(self, arrows: Iterable[Arrow | tuple[int, int]]) -> None:
+        """Writes the arrows into the comment before the first move, as `GameNode.set_arrows` does."""
 
 @final
 class GameNode:
-    """One move of a game's tree, with what the file says about it. A node keeps its game alive; nodes are
-    made anew whenever they are asked for, so compare them by their moves, not by identity.
+    """One move of a game's tree, with what the file says about it, to read and to change as python-chess's
+    `GameNode` is changed. A node keeps its game alive; nodes are made anew whenever they are asked for and
+    compare equal when they stand for the same node of the same game. A move added anywhere is checked legal
+    in its position (`ValueError` otherwise). The tree methods name a child by its `Move` (the first child
+    playing the same squares and promotion), by the `GameNode` itself, or by its index among the children;
+    `KeyError` (or `IndexError`) when none is found.
 
     >>> game = next(tarvik.read_pgn(b"1. e4 ( 1. d4 d5 ) 1... e5 *"))
     >>> [node.san for node in game.variations], game.variations[1].variations[0].san
     (['e4', 'd4'], 'd5')
+    >>> game.promote_to_main(Move.from_uci("d2d4"))
+    >>> game.variations[0].add_line([Move.from_uci("c7c5")]).set_eval(tarvik.Score(True, cp=35), 20)
+    >>> print(game.export(headers=False))
+    1. d4 ( 1. e4 e5 ) 1... d5 ( 1... c5 { [%eval 0.35,20] } ) *
     """
 
     @property
@@ -1318,13 +1387,20 @@ class GameNode:
         """The move in Standard Algebraic Notation, as `Board.san` writes it."""
     @property
     def comment(self) -> str:
-        """The comment after the move."""
+        """The comment after the move; settable."""
+    @comment.setter
+    def comment(self, value: str) -> None: ...
     @property
     def starting_comment(self) -> str:
-        """The comment before the move, where a variation starts."""
+        """The comment before the move, where a variation starts; settable."""
+    @starting_comment.setter
+    def starting_comment(self, value: str) -> None: ...
     @property
-    def nags(self) -> set[int]:
-        """The move's NAGs."""
+    def nags(self) -> frozenset[int]:
+        """The move's NAGs. Set it to an iterable of integers to change them (the frozenset you get cannot
+        change, so `node.nags.add(1)` fails rather than doing nothing): `node.nags = node.nags | {1}`."""
+    @nags.setter
+    def nags(self, value: Iterable[int]) -> None: ...
     @property
     def mate(self) -> int | None:
         """The mate distance from the comment's `[%eval #n]`, negative when Black mates."""
@@ -1333,15 +1409,63 @@ class GameNode:
         """The moves that follow: the main continuation first, then its alternatives."""
     @property
     def parent(self) -> GameNode | Game:
-        """The node before this one, or the game for a first move."""
+        """The node before this one, or the game for a first move. A removed line keeps its parent."""
     def board(self) -> Board:
         """A `Board` after this node's move with every move leading here on its stacks."""
     def ply(self) -> int:
         """The number of half-moves played from the standard start to this node (so a game from a FEN starts
         counting at the FEN's move number)."""
+    def turn(self) -> bool:
+        """The side to move after this node's move: `True` for White."""
+    def game(self) -> Game:
+        """The game the node belongs to."""
+    def next(self) -> GameNode | None:
+        """The main continuation, or None at the end of a line."""
+    def end(self) -> GameNode:
+        """The last node of the line that follows the main continuations from here."""
+    def is_end(self) -> bool:
+        """Whether no move follows."""
+    def is_mainline(self) -> bool:
+        """Whether the node is on the game's mainline: it and every node before it is its parent's first child."""
+    def starts_variation(self) -> bool:
+        """Whether the node starts a variation: it is a child of its parent but not the first."""
+    def variation(self, move: Move | GameNode | int) -> GameNode:
+        """The child named by `move` (a `Move`, a `GameNode` or an index); `KeyError` or `IndexError` when
+        there is none."""
+    def has_variation(self, move: Move | GameNode | int) -> bool:
+        """Whether `variation(move)` finds a child."""
+    def add_variation(self, move: Move, *, comment: str = "", starting_comment: str = "",
+                      nags: Iterable[int] = ()) -> GameNode:
+        """Adds a child playing `move` after the other children and returns it. Raises `ValueError` when the
+        move is not legal here ("illegal move: 'e2e5' in {fen}"), also on a broken position."""
+    def add_main_variation(self, move: Move, *, comment: str = "", nags: Iterable[int] = ()) -> GameNode:
+        """Adds a child playing `move` as the main continuation (before the other children) and returns it."""
+    def add_line(self, moves: Iterable[Move], *, comment: str = "", starting_comment: str = "",
+                 nags: Iterable[int] = ()) -> GameNode:
+        """Adds the moves one after the other, the first as the last child here, and returns the last node
+        (this node when `moves` is empty). `starting_comment` goes to the first, `comment` (after a space,
+        where there is one already) and `nags` to the last, as python-chess's `add_line` puts them. Every
+        move is checked before any is added: an illegal one raises `ValueError` and adds nothing."""
+    def promote_to_main(self, move: Move | GameNode | int) -> None:
+        """Makes the child named by `move` the main continuation."""
+    def promote(self, move: Move | GameNode | int) -> None:
+        """Moves the child named by `move` one place up among the children."""
+    def demote(self, move: Move | GameNode | int) -> None:
+        """Moves the child named by `move` one place down among the children."""
+    def remove_variation(self, move: Move | GameNode | int) -> None:
+        """Removes the child named by `move`, and the moves after it, from the tree."""
     def clock(self) -> float | None:
         """The clock after the move, in seconds, from the comment's first well-formed `[%clk h:mm:ss]`, as
         python-chess reads it; None for none."""
+    def set_clock(self, seconds: float | None) -> None:
+        """Writes `[%clk h:mm:ss]` into the comment, replacing the first well-formed one or added at its end,
+        as python-chess's `set_clock` writes it (negative seconds as 0); None removes it. Raises `ValueError`
+        for an infinite or NaN number of seconds.
+
+        >>> node = Game().add_variation(Move.from_uci("e2e4"), comment="book")
+        >>> node.set_clock(179.5); node.comment
+        'book [%clk 0:02:59.5]'
+        """
     def eval(self) -> Score | None:
         """The evaluation after the move from the comment's first well-formed `[%eval ...]` (`[%eval 0.24]`
         in pawns and `[%eval #-3]` in moves to mate, both from White's side), as a `Score` from the point of
@@ -1354,6 +1478,54 @@ class GameNode:
         """
     def eval_depth(self) -> int | None:
         """The depth of the comment's `[%eval 0.24,18]`, None when it gives none."""
+    def set_eval(self, score: Score | None, depth: int | None = None) -> None:
+        """Writes the score as `[%eval 0.24]` (pawns from White's side, two decimals) or `[%eval #-3]`, with
+        `,depth` when given, replacing the first well-formed one or added at the comment's end, as
+        python-chess's `set_eval` writes it; None, and a mate in 0, which the command cannot say, remove it."""
+    def arrows(self) -> list[Arrow]:
+        """The arrows and marked squares of the comment's well-formed `[%cal ...]` and `[%csl ...]` commands,
+        in order, as python-chess reads them."""
+    def set_arrows(self, arrows: Iterable[Arrow | tuple[int, int]]) -> None:
+        """Replaces the comment's arrow commands with `[%csl ...]` for the marked squares (tail equal to
+        head) and `[%cal ...]` for the arrows, at the comment's start, as python-chess's `set_arrows` writes
+        them; a `(tail, head)` pair is a green arrow.
+
+        >>> node = Game().add_variation(Move.from_uci("e2e4"), comment="[%cal Rd1h5] threat")
+        >>> node.set_arrows([tarvik.Arrow(28, 28, color="red"), (6, 21)]); node.comment
+        '[%csl Re4][%cal Gg1f3] threat'
+        """
+
+@final
+class Arrow:
+    """An arrow drawn on the board from `tail` to `head`, or a marked square when they are one, as the
+    `[%cal ...]` and `[%csl ...]` comment commands carry them and python-chess's `chess.svg.Arrow` holds
+    them. Arrows are immutable and compare and hash by value.
+
+    >>> from tarvik import Arrow
+    >>> Arrow.from_pgn("Ye2e4"), Arrow(12, 28).pgn()
+    (Arrow(E2, E4, color='yellow'), 'Ge2e4')
+    """
+
+    def __new__(cls, tail: int, head: int, *, color: str = "green") -> Arrow:
+        """An arrow of two squares; `color` is "green", "red", "yellow" or "blue" (the colours the commands
+        can write; `ValueError` for another)."""
+    @property
+    def tail(self) -> int:
+        """The square the arrow starts from."""
+    @property
+    def head(self) -> int:
+        """The square the arrow points to."""
+    @property
+    def color(self) -> str:
+        """"green", "red", "yellow" or "blue"."""
+    def pgn(self) -> str:
+        """The arrow as the commands write it: a colour letter and one square or two ("Ge2e4", "Rd5")."""
+    @classmethod
+    def from_pgn(cls, pgn: str) -> Arrow:
+        """The arrow of a command's text ("Ge2e4", "Rd5"; green when the colour letter is left out).
+        Raises `ValueError` for other text."""
+    def __reduce__(self) -> tuple[Any, ...]:
+        """Pickle and copy support: an equal new arrow."""
 
 @final
 class Score:

@@ -282,12 +282,17 @@ class Fuzzer:
             for target in r.sample(targets, min(len(targets), 3)):
                 name = r.choice([name for name in dir(type(target)) if not name.startswith("_") and name != "from_board"])
                 member = getattr(type(target), name)
+                label = f"{type(target).__name__}.{name}"
                 if callable(member):
                     method = getattr(target, name)
                     args, kwargs = self.arguments(method, skip_self=True)
-                    self.invoke(f"{type(target).__name__}.{name}", method, args, kwargs)
+                    # The tree methods name a missing child with KeyError or IndexError, as python-chess does.
+                    self.invoke(label, method, args, kwargs, (*WITH_INDEX_ERROR, KeyError))
+                elif name in ("comment", "starting_comment", "nags") and r.random() < 0.3:
+                    value = r.choice(["", "[%clk 0:01:00] x", {1, 2}, [3], self.garbage()])
+                    self.invoke(f"{label} =", setattr, [target, name, value], {})
                 else:
-                    self.invoke(f"{type(target).__name__}.{name}", getattr, [target, name], {})
+                    self.invoke(label, getattr, [target, name], {})
                 self.invoke("str", r.choice([str, repr]), [target], {})
 
     def perft_depth(self):
