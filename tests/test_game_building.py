@@ -128,6 +128,15 @@ def test_random_edits_export_as_python_chess_writes_them(seed):
     pairs = [(ours, theirs)]
     for _ in range(150):
         edit(rng, pairs)
+        if rng.random() < 0.1:  # the tags, roster ones included
+            name = rng.choice(["Event", "White", "Result", "ECO", "Annotator", "WhiteElo"])
+            if rng.random() < 0.3 and name in ours.headers:  # python-chess's from_board holds roster defaults
+                del ours.headers[name], theirs.headers[name]
+            else:
+                # (no quote or backslash: python-chess writes them unescaped, which PGN cannot read back)
+                ours.headers[name] = theirs.headers[name] = rng.choice(["?", "Ann", "2710", "*", "1-0"])
+    if fen == chess.STARTING_FEN:  # Game.from_board gives the roster no tags (the export writes them)
+        assert list(ours.headers.items()) == list(theirs.headers.items())
     assert_same_tree(ours, theirs)
     assert ours.export() == theirs.accept(chess.pgn.StringExporter())
     assert str(ours) == str(theirs)
@@ -181,3 +190,28 @@ def test_scores_as_python_chess_has_them():
         Score(True, cp=1) < Score(False, cp=1)  # noqa: B015 - the comparison is what raises
     with pytest.raises(TypeError, match="exactly one"):
         Score(True)
+
+
+def test_headers_behave_as_python_chess_headers():
+    rng = random.Random(3)
+    ours, theirs = Game().headers, chess.pgn.Game().headers
+    assert isinstance(ours, __import__("collections").abc.MutableMapping)
+    for _ in range(300):
+        name = rng.choice(["Event", "Site", "Result", "ECO", "WhiteElo", "Annotator", "Missing"])
+        value = rng.choice(["?", "x", "2710"])
+        call = rng.choice([
+            lambda h: h.__setitem__(name, value), lambda h: h.get(name), lambda h: h.get(name, "-"),
+            lambda h: h.pop(name, None), lambda h: h.setdefault(name, value), lambda h: name in h, len,
+            lambda h: h.update({name: value}, WhiteElo="1"), lambda h: h.update([(name, value)]),
+            lambda h: sorted(h.items()), lambda h: list(h), lambda h: h.copy() == dict(h)])
+        if rng.random() < 0.02:
+            call = lambda h: h.clear()  # noqa: E731 - one more of the calls above
+        assert call(ours) == call(theirs)
+        assert list(ours.items()) == list(theirs.items()) and ours == dict(theirs)
+    with pytest.raises(KeyError):
+        del ours["Missing"]
+    with pytest.raises(ValueError, match="line break"):
+        ours["Event"] = "a\nb"
+    game = next(tarvik.read_pgn(b'[Event "x"]\n[Site "y"]\n\n1. e4 *'))
+    game.headers = {"White": "Anna"}
+    assert game.headers == {"White": "Anna"} and game.export(columns=None) == '[White "Anna"]\n\n1. e4 *'

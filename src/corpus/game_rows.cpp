@@ -51,16 +51,11 @@ public:
     }
 
 private:
-    // As Game.headers: a name given twice keeps its first place and its last value.
+    // As Game.headers: the roster's names first, each name once with its last value.
     void push_map(const GameRecord& record) {
-        const std::vector<game::Tag>& tags = record.tags;
-        for (std::size_t i = 0; i < tags.size(); ++i) {
-            const std::string_view name = record.view(tags[i].name);
-            bool seen = false;
-            for (std::size_t j = 0; j < i && !seen; ++j) seen = record.view(tags[j].name) == name;
-            if (seen) continue;
+        for (const auto& [name, value] : record.distinct_tags()) {
             map_.items.keys.push(name);
-            map_.items.values.push(record.view(record.tag(name)->value));
+            map_.items.values.push(value);
         }
         map_.close_row();
     }

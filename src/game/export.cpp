@@ -79,7 +79,7 @@ public:
         const Node& root = game_.nodes[0];
         if (root.comment.size) comment(root.comment);
         if (root.first_child != NONE) movetext(root.first_child);
-        writer_.token({tags[6].second, " "});
+        writer_.token({exported_result(game_), " "});
         writer_.line();
         return writer_.finish();
     }
@@ -166,19 +166,31 @@ private:
 }  // namespace
 
 std::vector<std::pair<std::string_view, std::string_view>> exported_tags(const GameRecord& game) {
-    std::vector<std::pair<std::string_view, std::string_view>> tags(ROSTER.begin(), ROSTER.end());
-    for (const Tag& tag : game.tags) {
-        const std::string_view name = game.view(tag.name), value = game.view(tag.value);
-        auto found = std::find_if(tags.begin(), tags.end(), [&](const auto& entry) { return entry.first == name; });
-        if (found == tags.end()) {
+    // distinct_tags() names each tag once: only the defaults need looking through.
+    std::vector<std::pair<std::string_view, std::string_view>> tags;
+    for (std::size_t i = 0; i < ROSTER.size(); ++i) {
+        if (!(game.removed_roster >> i & 1)) tags.push_back(ROSTER[i]);
+    }
+    const auto defaults = std::ptrdiff_t(tags.size());
+    for (const auto& [name, value] : game.distinct_tags()) {
+        const auto defaults_end = tags.begin() + defaults;
+        const auto roster = std::find_if(tags.begin(), defaults_end, [&](const auto& entry) { return entry.first == name; });
+        if (roster == defaults_end) {
             tags.emplace_back(name, value);
         } else {
-            found->second = value;
+            roster->second = value;
         }
     }
-    std::string_view& result = tags[6].second;
-    if (result == "*" && !game.termination.empty()) result = game.termination;
+    for (auto& [name, value] : tags) {
+        if (name == "Result") value = exported_result(game);
+    }
     return tags;
+}
+
+std::string_view exported_result(const GameRecord& game) {
+    const Tag* tag = game.tag("Result");
+    const std::string_view result = tag ? game.view(tag->value) : "*";
+    return result == "*" && !game.termination.empty() ? std::string_view(game.termination) : result;
 }
 
 std::string export_pgn(const GameRecord& game, const ExportOptions& options) { return Exporter(game, options).run(); }

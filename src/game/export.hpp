@@ -4,21 +4,12 @@
 // `columns` characters where a token fits.
 #pragma once
 
-#include <array>
 #include <optional>
-#include <string_view>
-#include <utility>
 #include <string>
 
 #include "record.hpp"
 
 namespace tarvik::game {
-
-// The seven-tag roster with the values written where a game gives none.
-inline constexpr std::array<std::pair<std::string_view, std::string_view>, 7> ROSTER{{
-    {"Event", "?"}, {"Site", "?"}, {"Date", "????.??.??"}, {"Round", "?"}, {"White", "?"}, {"Black", "?"},
-    {"Result", "*"},
-}};
 
 struct ExportOptions {
     std::optional<std::size_t> columns = 80;  // none: the movetext on one line
@@ -30,9 +21,13 @@ struct ExportOptions {
 std::string export_pgn(const GameRecord& game, const ExportOptions& options);
 
 // The tags as exported: the roster (Event "?", Date "????.??.??", ..., Result "*"
-// where the file gives none) in its order, then the others in the order of their
-// first appearance, each with its last value. The result is the Result tag, or the
-// movetext's result marker where the tag is missing or "*".
+// where the file gives none, unless the roster is explicit) in its order, then the
+// others in the order of their first appearance, each with its last value. The
+// result is the Result tag, or the movetext's result marker where the tag is
+// missing or "*".
 std::vector<std::pair<std::string_view, std::string_view>> exported_tags(const GameRecord& game);
+
+// The result written after the movetext (and in the Result tag).
+std::string_view exported_result(const GameRecord& game);
 
 }  // namespace tarvik::game

@@ -1,11 +1,28 @@
 #include "record.hpp"
 
 #include <algorithm>
+#include <unordered_map>
 
 namespace tarvik::game {
 
 const Tag* GameRecord::tag(std::string_view name) const {
     return find_tag(tags, name, [this](TextSpan span) { return view(span); });
+}
+
+std::vector<std::pair<std::string_view, std::string_view>> GameRecord::distinct_tags() const {
+    // Each name's last value, taken out as the name is written: a file of many tags costs one pass.
+    std::unordered_map<std::string_view, std::string_view> last;
+    for (const Tag& each : tags) last[view(each.name)] = view(each.value);
+    std::vector<std::pair<std::string_view, std::string_view>> found;
+    const auto take = [&](std::string_view name) {
+        if (const auto named = last.find(name); named != last.end()) {
+            found.emplace_back(named->first, named->second);
+            last.erase(named);
+        }
+    };
+    for (const auto& [name, missing] : ROSTER) take(name);
+    for (const Tag& each : tags) take(view(each.name));
+    return found;
 }
 
 std::string_view GameRecord::result() const {

@@ -4,9 +4,11 @@
 // handful of allocations.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "board/board.hpp"
@@ -56,10 +58,19 @@ const Tag* find_tag(const std::vector<Tag>& tags, std::string_view name, View&& 
     return nullptr;
 }
 
+// The seven-tag roster with the values written where a game gives none.
+inline constexpr std::array<std::pair<std::string_view, std::string_view>, 7> ROSTER{{
+    {"Event", "?"}, {"Site", "?"}, {"Date", "????.??.??"}, {"Round", "?"}, {"White", "?"}, {"Black", "?"},
+    {"Result", "*"},
+}};
+
 struct GameRecord {
     std::uint64_t offset = 0;  // of the game's first byte in the source
     std::string text;          // the game as read, then texts made from it (game_text.hpp)
     std::vector<Tag> tags;     // in file order, a name repeated as often as the file repeats it
+    // A roster tag the game lacks is exported with its default ("?", "*"), as
+    // python-chess's reader fills it in, unless it was removed (bit i: ROSTER[i]).
+    std::uint8_t removed_roster = 0;
     Board start;               // the starting position, empty stacks
     std::vector<Node> nodes;   // nodes[0] is the root
     std::vector<NagLink> nags;
@@ -73,6 +84,11 @@ struct GameRecord {
 
     // The value of the last tag of that name, or nullptr.
     const Tag* tag(std::string_view name) const;
+
+    // Each tag name once with its last value, in the order python-chess's Headers
+    // keeps: the seven-tag roster's names (those present) in roster order, then the
+    // others in the order of their first appearance.
+    std::vector<std::pair<std::string_view, std::string_view>> distinct_tags() const;
 
     // The movetext's result marker, else the Result tag, else "*".
     std::string_view result() const;

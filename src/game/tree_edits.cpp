@@ -117,8 +117,17 @@ void check_tag(std::string_view name, std::string_view value) {
     }
 }
 
+// The bit of a roster name in GameRecord::removed_roster, 0 for another name.
+std::uint8_t roster_bit(std::string_view name) {
+    for (std::size_t i = 0; i < ROSTER.size(); ++i) {
+        if (ROSTER[i].first == name) return std::uint8_t(1u << i);
+    }
+    return 0;
+}
+
 void set_tag(GameRecord& game, std::string_view name, std::string_view value) {
     check_tag(name, value);
+    game.removed_roster &= std::uint8_t(~roster_bit(name));
     const auto named = [&](const Tag& tag) { return game.view(tag.name) == name; };
     const auto first = std::find_if(game.tags.begin(), game.tags.end(), named);
     if (first == game.tags.end()) {
@@ -133,7 +142,9 @@ void set_tag(GameRecord& game, std::string_view name, std::string_view value) {
 bool remove_tag(GameRecord& game, std::string_view name) {
     const std::size_t before = game.tags.size();
     std::erase_if(game.tags, [&](const Tag& tag) { return game.view(tag.name) == name; });
-    return game.tags.size() != before;
+    if (game.tags.size() == before) return false;
+    game.removed_roster |= roster_bit(name);
+    return true;
 }
 
 }  // namespace tarvik::game

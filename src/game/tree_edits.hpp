@@ -31,10 +31,11 @@ void set_starting_comment(GameRecord& game, std::uint32_t node, std::string_view
 void set_nags(GameRecord& game, std::uint32_t node, std::span<const std::uint32_t> nags);
 
 // Sets a tag: a name already there keeps its first place (later ones of the name
-// go); a new name comes last. Rejects a name other than letters, digits and
+// go); a new name comes last; a roster name removed before is exported again. Rejects a name other than letters, digits and
 // _+#=:- (not starting with one of those five), and a value with a line break.
 void set_tag(GameRecord& game, std::string_view name, std::string_view value);
-// Removes every tag of the name; false when there was none.
+// Removes every tag of the name (a roster name is then exported no more, not even
+// with its default); false when there was none.
 bool remove_tag(GameRecord& game, std::string_view name);
 
 // Rejects what set_tag rejects.

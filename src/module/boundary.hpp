@@ -96,6 +96,20 @@ PyObject* emplace_record(PyObject* self, Record&& record) {
     return self;
 }
 
+// A new instance of `type` (nullptr with the error set when it or the memory is
+// missing) whose record is built in place from `arguments`. Records are built
+// from moved or plain values, which do not throw.
+template <class Record, class... Arguments>
+PyObject* new_object(PyTypeObject* type, Arguments&&... arguments) {
+    if (type == nullptr) return nullptr;
+    PyObject* self = type->tp_alloc(type, 0);
+    if (self == nullptr) return nullptr;
+    auto* object = as_object<Record>(self);
+    new (&object->record) Record(std::forward<Arguments>(arguments)...);
+    new (&object->access) AccessFlag();
+    return self;
+}
+
 template <class Record>
 void dealloc_object(PyObject* self) {
     PyTypeObject* type = Py_TYPE(self);

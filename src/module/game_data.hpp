@@ -43,7 +43,9 @@ PyTypeObject* game_type();
 PyTypeObject* game_node_type();
 PyTypeObject* pgn_reader_type();
 PyTypeObject* pgn_table_type();
+PyTypeObject* headers_type();
 void forget_game_type();
+void forget_headers_type();
 void forget_game_node_type();
 void forget_pgn_reader_type();
 void forget_pgn_table_type();
@@ -54,6 +56,12 @@ PyObject* read_pgn(PyObject* module, PyObject* const* args, Py_ssize_t nargs, Py
 // tarvik.pgn_table(source, *, rows="games", tags=None, start=0, stop=None, threads=None, batch_rows=None,
 // uci=False)
 PyObject* pgn_table(PyObject* module, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames);
+
+// A game's Headers: a live view of its tags.
+PyObject* headers_of(PyObject* game);
+// Replaces the game's tags with the (name, value) pairs of a mapping or an iterable,
+// all checked before any is set; false with the error set.
+bool replace_headers(PyObject* game, PyObject* pairs);
 
 // A new GameNode for a node of `game`, a Game object (nodes[0], the root, has none).
 PyObject* new_game_node(PyObject* game, std::uint32_t node);

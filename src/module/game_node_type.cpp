@@ -217,13 +217,7 @@ PyObject* to_python(const NodeAt& node) {
 }
 
 PyObject* new_game_node(PyObject* game, std::uint32_t node) {
-    PyTypeObject* type = game_node_type();
-    if (type == nullptr) return nullptr;
-    PyObject* self = type->tp_alloc(type, 0);
-    if (self == nullptr) return nullptr;
-    new (&as_object<NodeRef>(self)->record) NodeRef(game, node);
-    new (&as_object<NodeRef>(self)->access) AccessFlag();
-    return self;
+    return new_object<NodeRef>(game_node_type(), game, node);
 }
 
 PyObject* game_nodes(PyObject* game, const std::vector<std::uint32_t>& nodes) {

@@ -1,8 +1,6 @@
 // The Game class: one game read from PGN (or made from a board), immutable. Its
 // attributes are built from the record when asked for, so reading a file costs
 // only what the record costs.
-#include <unordered_map>
-
 #include "../board/apply.hpp"
 #include "../board/fen.hpp"
 #include "../game/annotations.hpp"
@@ -18,47 +16,6 @@ using game::GameRecord;
 
 PyTypeObject* the_game_type = nullptr;
 
-// Tag names repeat from game to game: each is made a str once (interned, so the
-// dict's lookups by literal names compare pointers) and kept for the runtime. A
-// file of made-up names stops adding at the bound.
-class TagNames {
-public:
-    PyObject* get(const std::string& name) {
-        if (const auto found = names_.find(name); found != names_.end()) return Py_NewRef(found->second);
-        PyObject* text = module::to_python(name);
-        if (text == nullptr || names_.size() >= BOUND) return text;
-        PyUnicode_InternInPlace(&text);
-        names_.emplace(name, Py_NewRef(text));
-        return text;
-    }
-    // The strings died with their runtime: forgotten, not released.
-    void forget() { names_.clear(); }
-
-private:
-    static constexpr std::size_t BOUND = 512;
-    std::unordered_map<std::string, PyObject*> names_;
-};
-
-TagNames tag_names;
-
-// The tags in file order; a name given twice keeps its first place and last value.
-struct Headers {
-    std::vector<std::pair<std::string, std::string>> pairs;
-};
-
-PyObject* to_python(const Headers& headers) {
-    PyObject* dict = PyDict_New();
-    for (const auto& [name, value] : headers.pairs) {
-        if (dict == nullptr) return nullptr;
-        PyObject* key = tag_names.get(name);
-        PyObject* item = key ? module::to_python(value) : nullptr;
-        if (!item || PyDict_SetItem(dict, key, item) < 0) Py_CLEAR(dict);
-        Py_XDECREF(key);
-        Py_XDECREF(item);
-    }
-    return dict;
-}
-
 // A list with one item per move of the mainline.
 template <class Item>
 PyObject* per_ply(PyObject* self, Item item) {
@@ -69,14 +26,14 @@ PyObject* per_ply(PyObject* self, Item item) {
     });
 }
 
-PyObject* get_headers(PyObject* self, void*) {
-    return get_computed<GameData>(self, [](const GameData& data) {
-        Headers headers;
-        for (const game::Tag& tag : data.record.tags) {
-            headers.pairs.emplace_back(data.record.view(tag.name), data.record.view(tag.value));
-        }
-        return headers;
-    });
+PyObject* get_headers(PyObject* self, void*) { return headers_of(self); }
+
+int set_headers(PyObject* self, PyObject* value, void*) {
+    if (value == nullptr) {
+        PyErr_SetString(PyExc_AttributeError, "can't delete attribute");
+        return -1;
+    }
+    return replace_headers(self, value) ? 0 : -1;
 }
 
 PyObject* get_moves(PyObject* self, void*) {
@@ -211,12 +168,13 @@ PyObject* repr_form(PyObject* self) {
     std::size_t errors = 0;
     const bool read = read_record<GameData>(self, [&](const GameData& data) {
         const GameRecord& record = data.record;
-        const auto tag = [&](std::string_view name, std::string_view missing) {
+        // As python-chess's repr reads them: headers.get(name, "?").
+        const auto tag = [&](std::string_view name) {
             const game::Tag* found = record.tag(name);
-            return std::string(found ? record.view(found->value) : missing);
+            return std::string(found ? record.view(found->value) : "?");
         };
-        white = tag("White", "?"), black = tag("Black", "?"), date = tag("Date", "????.??.??");
-        site = tag("Site", "?"), errors = record.errors.size();
+        white = tag("White"), black = tag("Black"), date = tag("Date"), site = tag("Site");
+        errors = record.errors.size();
     });
     if (!read) return nullptr;
     PyObject* texts[] = {module::to_python(white), module::to_python(black), module::to_python(date),
@@ -280,7 +238,7 @@ PyMethodDef methods[] = {
 };
 
 PyGetSetDef attributes[] = {
-    {"headers", get_headers, nullptr, doc("Game.headers"), nullptr},
+    {"headers", get_headers, set_headers, doc("Game.headers"), nullptr},
     {"moves", get_moves, nullptr, doc("Game.moves"), nullptr},
     {"starting_fen", get_starting_fen, nullptr, doc("Game.starting_fen"), nullptr},
     {"result", get_result, nullptr, doc("Game.result"), nullptr},
@@ -319,10 +277,7 @@ PyTypeObject* game_type() {
     return the_game_type;
 }
 
-void forget_game_type() {
-    the_game_type = nullptr;
-    tag_names.forget();
-}
+void forget_game_type() { the_game_type = nullptr; }
 
 PyObject* to_python(game::GameRecord&& record) {
     PyTypeObject* type = game_type();

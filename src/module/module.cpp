@@ -80,6 +80,7 @@ void forget_runtime() {
     forget_board_state_type();
     forget_game_type();
     forget_game_node_type();
+    forget_headers_type();
     forget_pgn_reader_type();
     forget_pgn_table_type();
     forget_book_reader_type();
@@ -131,6 +132,7 @@ PyObject* create_module() {
                         add_function(module, hello_world_def, true) && add_function(module, read_pgn_def, false) &&
                         add_name(module, "Game", type_object(game_type())) &&
                         add_name(module, "GameNode", type_object(game_node_type())) &&
+                        add_name(module, "Headers", type_object(headers_type())) &&
                         add_name(module, "PgnReader", type_object(pgn_reader_type())) &&
                         add_function(module, pgn_table_def, false) &&
                         add_name(module, "PgnTable", type_object(pgn_table_type())) &&

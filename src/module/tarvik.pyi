@@ -1209,13 +1209,26 @@ class Game:
         1. e4 { best by test } 1... e5 2. Nf3 $1 *
         """
     @property
-    def headers(self) -> dict[str, str]:
-        r"""The tag pairs in file order, with `\"` and `\\` in values read as the characters they escape; a
-        name given twice keeps its first place and its last value. A new dict each time.
+    def headers(self) -> Headers:
+        r"""The tag pairs, as a live mapping (python-chess's `Headers`): reading it reads the game, changing it
+        changes the game. Values have `\"` and `\\` read as the characters they escape; a name given twice
+        keeps its last value. Setting `game.headers` to a mapping (or pairs) replaces every tag.
 
-        >>> next(tarvik.read_pgn(b'[Event "Club \\"A\\""]\n\n1. e4 *')).headers
-        {'Event': 'Club "A"'}
+        >>> game = next(tarvik.read_pgn(b'[White "Club \\"A\\""]\n[Event "x"]\n\n1. e4 *'))
+        >>> game.headers
+        Headers({'Event': 'x', 'White': 'Club "A"'})
+        >>> game.headers["Black"] = "Bea"; del game.headers["Event"]; dict(game.headers)
+        {'White': 'Club "A"', 'Black': 'Bea'}
+        >>> print(game.export(headers=True).split("\n\n")[0])  # a removed roster tag is not written
+        [Site "?"]
+        [Date "????.??.??"]
+        [Round "?"]
+        [White "Club \\"A\\""]
+        [Black "Bea"]
+        [Result "*"]
         """
+    @headers.setter
+    def headers(self, value: Mapping[str, str] | Iterable[tuple[str, str]]) -> None: ...
     def header(self, name: str, default: str | None = None) -> str | None:
         r"""The value of one tag (its last, where the file gives the name twice), or `default`:
         `game.headers.get(name, default)` without building the dict, the quick way to filter many games.
@@ -1360,6 +1373,37 @@ class Game:
         """The arrows of the comment before the first move."""
     def set_arrows(self, arrows: Iterable[Arrow | tuple[int, int]]) -> None:
         """Writes the arrows into the comment before the first move, as `GameNode.set_arrows` does."""
+
+@final
+class Headers:
+    """A game's tag pairs as a live mutable mapping of str to str, as python-chess's `Headers` is: the
+    names of the seven-tag roster come first (those the game has) in roster order, then the others in the
+    order they were first given. Setting a name the game has keeps its place; a new one comes last. A game
+    read from a file holds the tags the file gives; its export writes the roster's defaults ("?", "*") for the
+    ones it lacks, as python-chess fills them in when it reads, except those you removed. A name
+    other than letters, digits and `_+#=:-`, or a value with a line break, raises `ValueError` (PGN could not
+    hold it). `keys()`, `values()`, `items()` and `copy()` give a snapshot (a dict's views, a dict). It is a
+    `collections.abc.MutableMapping` to `isinstance()`; it cannot be made directly (`Game.headers` gives it).
+    """
+
+    def keys(self) -> Any:
+        """The names, as a snapshot."""
+    def values(self) -> Any:
+        """The values, as a snapshot."""
+    def items(self) -> Any:
+        """The (name, value) pairs, as a snapshot."""
+    def get(self, name: str, default: Any = None, /) -> Any:
+        """The value of a name, or `default`."""
+    def pop(self, name: str, default: Any = ..., /) -> Any:
+        """Removes a name and returns its value; `default` (else `KeyError`) when the game has none."""
+    def setdefault(self, name: str, default: str, /) -> str:
+        """The value of a name, set to `default` first when the game has none."""
+    def update(self, other: Any = (), /, **tags: str) -> None:
+        """Sets each (name, value) of a mapping or of an iterable of pairs, then each keyword."""
+    def clear(self) -> None:
+        """Removes every tag."""
+    def copy(self) -> dict[str, str]:
+        """The tags as a new dict."""
 
 @final
 class GameNode:
