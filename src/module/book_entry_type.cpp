@@ -1,5 +1,8 @@
 // The BookEntry class: one entry of an opening book, read-only. Entries compare
-// and hash by their fields, move included.
+// and hash by their fields, move included, and are made and pickled as
+// python-chess's Entry tuples are: from the five fields.
+#include <limits>
+
 #include "book_types.hpp"
 #include "docstrings.hpp"
 
@@ -47,6 +50,46 @@ Py_hash_t entry_hash(PyObject* self) {
     return result == -1 ? -2 : result;
 }
 
+// A field of `Width` bits: an int from 0 to its largest value, else OverflowError.
+template <class Width>
+bool to_field(PyObject* value, Width& out) {
+    std::uint64_t wide = 0;
+    if (!to_bitboard(value, wide)) return false;
+    if (wide > std::numeric_limits<Width>::max()) {
+        PyErr_Format(PyExc_OverflowError, "%R does not fit in %d bits", value, int(8 * sizeof(Width)));
+        return false;
+    }
+    out = Width(wide);
+    return true;
+}
+
+PyObject* entry_vectorcall(PyObject*, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) {
+    static constexpr const char* parameters[] = {"key", "raw_move", "weight", "learn", "move"};
+    static constexpr Signature signature{"BookEntry.__new__", parameters, 5};
+    return call_function<Param<std::uint64_t, to_field<std::uint64_t>>, Param<std::uint16_t, to_field<std::uint16_t>>,
+                         Param<std::uint16_t, to_field<std::uint16_t>>, Param<std::uint32_t, to_field<std::uint32_t>>,
+                         MoveParam>(
+        signature, args, PyVectorcall_NARGS(nargsf), kwnames,
+        [](std::uint64_t key, std::uint16_t raw_move, std::uint16_t weight, std::uint32_t learn, const Move& move) {
+            BookEntry entry;
+            entry.key = key, entry.raw_move = raw_move, entry.weight = weight, entry.learn = learn, entry.move = move;
+            return entry;
+        });
+}
+
+PyObject* entry_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) { return new_from_tuple(type, args, kwargs); }
+
+PyObject* entry_reduce(PyObject* self, PyObject*) {
+    const BookEntry& entry = as_object<BookEntry>(self)->record;
+    return Py_BuildValue("O(KIIkN)", Py_TYPE(self), static_cast<unsigned long long>(entry.key), unsigned{entry.raw_move},
+                         unsigned{entry.weight}, static_cast<unsigned long>(entry.learn), to_python(entry.move));
+}
+
+PyMethodDef methods[] = {
+    {"__reduce__", method_pointer(entry_reduce), METH_NOARGS, doc("BookEntry.__reduce__")},
+    {nullptr, nullptr, 0, nullptr},
+};
+
 PyGetSetDef attributes[] = {
     {"key", get_number<&BookEntry::key>, nullptr, doc("BookEntry.key"), nullptr},
     {"raw_move", get_number<&BookEntry::raw_move>, nullptr, doc("BookEntry.raw_move"), nullptr},
@@ -58,6 +101,8 @@ PyGetSetDef attributes[] = {
 
 PyType_Slot slots[] = {
     {Py_tp_doc, const_cast<char*>(doc("BookEntry"))},
+    {Py_tp_new, reinterpret_cast<void*>(entry_new)},
+    {Py_tp_methods, methods},
     {Py_tp_dealloc, reinterpret_cast<void*>(dealloc_object<BookEntry>)},
     {Py_tp_repr, reinterpret_cast<void*>(entry_repr)},
     {Py_tp_richcompare, reinterpret_cast<void*>(entry_richcompare)},
@@ -66,25 +111,20 @@ PyType_Slot slots[] = {
     {0, nullptr},
 };
 
-// No constructor: entries come from a reader.
-PyType_Spec type_spec{"builtins.BookEntry", sizeof(Object<BookEntry>), 0,
-                      Py_TPFLAGS_DEFAULT | Py_TPFLAGS_IMMUTABLETYPE | Py_TPFLAGS_DISALLOW_INSTANTIATION, slots};
+PyType_Spec type_spec{"tarvik.BookEntry", sizeof(Object<BookEntry>), 0, Py_TPFLAGS_DEFAULT | Py_TPFLAGS_IMMUTABLETYPE,
+                      slots};
 
 }  // namespace
 
 PyTypeObject* book_entry_type() {
-    if (the_book_entry_type == nullptr) the_book_entry_type = create_type(type_spec, ClassDoc::kept);
+    if (the_book_entry_type == nullptr && (the_book_entry_type = create_type(type_spec, ClassDoc::kept)) != nullptr) {
+        the_book_entry_type->tp_vectorcall = entry_vectorcall;
+    }
     return the_book_entry_type;
 }
 
 void forget_book_entry_type() { the_book_entry_type = nullptr; }
 
-PyObject* to_python(const BookEntry& entry) {
-    PyTypeObject* type = book_entry_type();
-    if (type == nullptr) return nullptr;
-    void* block = PyObject_Malloc(sizeof(Object<BookEntry>));
-    if (block == nullptr) return PyErr_NoMemory();
-    return emplace_record(PyObject_Init(static_cast<PyObject*>(block), type), BookEntry(entry));
-}
+PyObject* to_python(const BookEntry& entry) { return new_object<BookEntry>(book_entry_type(), entry); }
 
 }  // namespace tarvik::module

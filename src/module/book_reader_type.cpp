@@ -324,7 +324,7 @@ PyType_Slot slots[] = {
 };
 
 // No constructor: readers come from open_book.
-PyType_Spec type_spec{"builtins.BookReader", sizeof(Object<OpenedBook>), 0,
+PyType_Spec type_spec{"tarvik.BookReader", sizeof(Object<OpenedBook>), 0,
                       Py_TPFLAGS_DEFAULT | Py_TPFLAGS_IMMUTABLETYPE | Py_TPFLAGS_DISALLOW_INSTANTIATION, slots};
 
 PyObject* to_python(OpenedBook&& opened) {

@@ -6,6 +6,7 @@
 #include "../game/annotations.hpp"
 #include "../game/export.hpp"
 #include "../game/from_board.hpp"
+#include "../game/record_bytes.hpp"
 #include "docstrings.hpp"
 #include "game_data.hpp"
 
@@ -157,6 +158,45 @@ PyObject* from_board_method(PyObject*, PyObject* const* args, Py_ssize_t nargs, 
         });
 }
 
+// Pickled as Game() and then __setstate__((start, record bytes)).
+struct PickledGame {
+    tarvik::Board start;
+    std::string bytes;
+};
+
+PyObject* to_python(PickledGame&& pickled) {
+    PyObject* start = module::to_python(std::move(pickled.start));
+    PyObject* bytes = start ? PyBytes_FromStringAndSize(pickled.bytes.data(), Py_ssize_t(pickled.bytes.size())) : nullptr;
+    if (bytes == nullptr) {
+        Py_XDECREF(start);
+        return nullptr;
+    }
+    return Py_BuildValue("O()(NN)", game_type(), start, bytes);
+}
+
+PyObject* reduce_method(PyObject* self, PyObject*) {
+    return get_computed<GameData>(self, [](const GameData& data) {
+        return PickledGame{data.record.start, game::record_bytes(data.record)};
+    });
+}
+
+bool to_pickled_game(PyObject* value, PickledGame& out) {
+    if (!PyTuple_Check(value) || PyTuple_GET_SIZE(value) != 2) {
+        cannot_convert(value, "tuple[Board, bytes]");
+        return false;
+    }
+    return to_board(PyTuple_GET_ITEM(value, 0), out.start) && to_bytes(PyTuple_GET_ITEM(value, 1), out.bytes);
+}
+
+PyObject* setstate_method(PyObject* self, PyObject* state) {
+    static constexpr const char* parameters[] = {"state"};
+    static constexpr Signature signature{"Game.__setstate__", parameters, 1};
+    return call_method<GameData, Access::exclusive, Param<PickledGame, to_pickled_game>>(
+        self, signature, &state, 1, nullptr, [](GameData& data, const PickledGame& pickled) {
+            data = GameData(game::record_from_bytes(pickled.start, pickled.bytes));
+        });
+}
+
 PyObject* text_form(PyObject* self) {
     return get_computed<GameData>(self, [](const GameData& data) {
         return game::export_pgn(data.record, {.columns = std::nullopt});
@@ -207,6 +247,8 @@ PyObject* game_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) { retur
 
 PyMethodDef methods[] = {
     {"header", method_pointer(header_method), METH_FASTCALL | METH_KEYWORDS, doc("Game.header")},
+    {"__reduce__", method_pointer(reduce_method), METH_NOARGS, doc("Game.__reduce__")},
+    {"__setstate__", method_pointer(setstate_method), METH_O, doc("Game.__setstate__")},
     {"board", method_pointer(board_method), METH_NOARGS, doc("Game.board")},
     {"mainline", method_pointer(mainline_method), METH_NOARGS, doc("Game.mainline")},
     {"export", method_pointer(export_method), METH_FASTCALL | METH_KEYWORDS, doc("Game.export")},

@@ -127,9 +127,11 @@ PyObject* type_object(PyTypeObject* type) { return reinterpret_cast<PyObject*>(t
 PyObject* create_module() {
     PyObject* module = PyModule_Create(&module_def);
     if (module == nullptr) return nullptr;
+    const Owned version(PyUnicode_FromString(TARVIK_VERSION));
     const bool filled = export_name(module, "Board", type_object(board_type())) &&
                         export_name(module, "Move", type_object(move_type())) &&
-                        add_function(module, hello_world_def, true) && add_function(module, read_pgn_def, false) &&
+                        add_function(module, hello_world_def, true) && add_name(module, "__version__", version.get()) &&
+                        add_function(module, read_pgn_def, false) &&
                         add_name(module, "Game", type_object(game_type())) &&
                         add_name(module, "GameNode", type_object(game_node_type())) &&
                         add_name(module, "Headers", type_object(headers_type())) &&

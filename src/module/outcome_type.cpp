@@ -65,10 +65,7 @@ PyObject* get_name(PyObject* self, void*) { return PyUnicode_FromString(terminat
 PyObject* get_value(PyObject* self, void*) { return PyLong_FromLong(long(termination_of(self))); }
 
 PyObject* termination_reduce(PyObject* self, PyObject*) {
-    PyObject* arguments = Py_BuildValue("(i)", int(termination_of(self)));
-    PyObject* reduced = arguments ? reduce_to_call("Termination", arguments, nullptr) : nullptr;
-    Py_XDECREF(arguments);
-    return reduced;
+    return Py_BuildValue("O(i)", Py_TYPE(self), int(termination_of(self)));
 }
 
 PyMethodDef termination_methods[] = {
@@ -93,7 +90,7 @@ PyType_Slot termination_slots[] = {
     {0, nullptr},
 };
 
-PyType_Spec termination_spec{"builtins.Termination", sizeof(Object<Termination>), 0,
+PyType_Spec termination_spec{"tarvik.Termination", sizeof(Object<Termination>), 0,
                              Py_TPFLAGS_DEFAULT | Py_TPFLAGS_IMMUTABLETYPE, termination_slots};
 
 // The class and its instances, or nullptr with the error set and nothing kept.
@@ -189,10 +186,7 @@ Py_hash_t outcome_hash(PyObject* self) {
 }
 
 PyObject* outcome_reduce(PyObject* self, PyObject*) {
-    PyObject* arguments = Py_BuildValue("(NN)", get_termination(self, nullptr), winner_object(outcome_of(self)));
-    PyObject* reduced = arguments ? reduce_to_call("Outcome", arguments, nullptr) : nullptr;
-    Py_XDECREF(arguments);
-    return reduced;
+    return Py_BuildValue("O(NN)", Py_TYPE(self), get_termination(self, nullptr), winner_object(outcome_of(self)));
 }
 
 PyMethodDef outcome_methods[] = {
@@ -219,7 +213,7 @@ PyType_Slot outcome_slots[] = {
     {0, nullptr},
 };
 
-PyType_Spec outcome_spec{"builtins.Outcome", sizeof(Object<Outcome>), 0,
+PyType_Spec outcome_spec{"tarvik.Outcome", sizeof(Object<Outcome>), 0,
                          Py_TPFLAGS_DEFAULT | Py_TPFLAGS_IMMUTABLETYPE, outcome_slots};
 
 }  // namespace

@@ -143,7 +143,7 @@ PyType_Slot slots[] = {
     {0, nullptr},
 };
 
-PyType_Spec type_spec{"builtins.PgnReader", sizeof(Object<ReaderData>), 0,
+PyType_Spec type_spec{"tarvik.PgnReader", sizeof(Object<ReaderData>), 0,
                       Py_TPFLAGS_DEFAULT | Py_TPFLAGS_IMMUTABLETYPE | Py_TPFLAGS_HAVE_GC, slots};
 
 // Hands the source to worker threads, when more than one is asked for.

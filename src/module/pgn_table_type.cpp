@@ -293,7 +293,7 @@ PyType_Slot slots[] = {
     {0, nullptr},
 };
 
-PyType_Spec type_spec{"builtins.PgnTable", sizeof(Object<TableData>), 0,
+PyType_Spec type_spec{"tarvik.PgnTable", sizeof(Object<TableData>), 0,
                       Py_TPFLAGS_DEFAULT | Py_TPFLAGS_IMMUTABLETYPE | Py_TPFLAGS_HAVE_GC, slots};
 
 }  // namespace

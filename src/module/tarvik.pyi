@@ -1,9 +1,12 @@
 """The module `tarvik` exports `Board`, `Move` and `hello_world` (its `__all__`). Beside them it holds
-`Termination` and `Outcome` (how a game ended), `read_pgn`, `PgnReader`, `Game` and `GameNode` (games),
-`pgn_table` and `PgnTable` (corpora as Arrow tables), and `open_book`, `BookReader` and `BookEntry` (opening
-books). This reference lists every class, method and attribute with its signature, result, errors and an
-example; the [user guide](guide.md) explains how they fit together. The same texts are the docstrings
-`help()` shows, and this typed stub carries them to editors and type checkers.
+`Termination` and `Outcome` (how a game ended), `read_pgn`, `PgnReader`, `Game`, `GameNode`, `Headers`,
+`Score` and `Arrow` (games, built and annotated), `pgn_table` and `PgnTable` (corpora as Arrow tables), and
+`open_book`, `BookReader` and `BookEntry` (opening books). This reference lists every class, method and
+attribute with its signature, result, errors and an example; the [user guide](guide.md) explains how they fit
+together. The same texts are the docstrings `help()` shows, except for `hello_world`, `Move` (with `uci()`,
+`from_square`, `to_square` and `promotion`) and `Board` (with its first 24 methods, `set_board` to `pop`, and
+`turn`): those keep `__doc__` None, and `help()` shows only their signatures. This typed stub carries every text to editors and type
+checkers.
 
 Conventions used below:
 
@@ -23,8 +26,9 @@ Conventions used below:
   the module.
 - **Lenient** means: the raw piece-set methods (`set_pieces_or`, `set_pieces_xor`) can put a square in several
   sets, in both colours or in none, give a side two kings or none. Every method then works on the sets as they
-  stand: it answers, or raises `PanicException` where a generator cannot go on (a side to move without a king,
-  an en-passant square off the board, a move that would capture a king), or `ValueError` where text names no
+  stand: it answers, or raises `PanicException` where a generator cannot go on (a side without a king, either
+  side: the check test generates the other side's moves, king's included; an en-passant square off the board;
+  a move that would capture a king), or `ValueError` where text names no
   legal move. The methods from `unicode` on never raise `PanicException`: where they cannot answer on a broken
   board they raise `ValueError` ("broken position: White has no king").
 
@@ -398,8 +402,9 @@ class Board:
     def legal_moves(self) -> list[Move]:
         """Castling moves, then every pseudo-legal move that leaves the mover's king unattacked, in generation
         order; the order is fixed, so the same position always gives the same list. Access exclusive; the
-        board is unchanged. Raises `PanicException` when the side to move has no king, the en-passant square
-        lies off the board, or a move could capture the other side's king.
+        board is unchanged. Raises `PanicException` when either side has no king (a lone White king with White
+        to move too: the check test generates the moves of the side without one), the en-passant square lies
+        off the board, or a move could capture the other side's king.
 
         >>> [m.uci() for m in Board("4k3/8/8/8/8/8/8/R3K2R w KQ - 0 1").legal_moves()][:2]
         ['e1g1', 'e1c1']
@@ -1359,6 +1364,17 @@ class Game:
         """Moves a first move one place down, as `GameNode.demote` does."""
     def remove_variation(self, move: Move | GameNode | int) -> None:
         """Removes a first move and its line, as `GameNode.remove_variation` does."""
+    def __reduce__(self) -> tuple[Any, ...]:
+        """Pickle and copy support: a new game equal in everything (tags, start, tree, texts, errors, offset).
+
+        >>> import copy, pickle
+        >>> game = next(tarvik.read_pgn(b"1. e4 { [%clk 0:03:00] } ( 1. d4 ) 1... e5 2. Qh5 Ke7 *"))
+        >>> str(pickle.loads(pickle.dumps(game))) == str(game) == str(copy.deepcopy(game))
+        True
+        """
+    def __setstate__(self, state: tuple[Board, bytes]) -> None:
+        """Pickle support: takes the state `__reduce__` gave. Raises `ValueError` ("invalid Game state") for
+        any other."""
     def clock(self) -> float | None:
         """The clock of the comment before the first move, as `GameNode.clock` reads it."""
     def set_clock(self, seconds: float | None) -> None:
@@ -1722,7 +1738,8 @@ class BookReader:
 @final
 class BookEntry:
     """One entry of an opening book, as a `BookReader` gives it out: read-only, comparing and hashing equal
-    to entries with the same fields. The class cannot be instantiated directly.
+    to entries with the same fields. Entries pickle and copy, and are made from their five fields as
+    python-chess's `Entry` is.
 
     >>> with tarvik.open_book(path) as book:
     ...     entry = book.find(Board())
@@ -1730,6 +1747,10 @@ class BookEntry:
     BookEntry(key=5060803636482931868, raw_move=796, weight=3, learn=0, move=e2e4)
     """
 
+    def __new__(cls, key: int, raw_move: int, weight: int, learn: int, move: Move) -> BookEntry:
+        """An entry of the five fields, as python-chess's `Entry(key, raw_move, weight, learn, move)`. Raises
+        `OverflowError` for a field beyond its width (64, 16, 16 and 32 bits).
+        """
     @property
     def key(self) -> int:
         """The Polyglot key of the position (`Board.zobrist_hash()`)."""
@@ -1748,3 +1769,5 @@ class BookEntry:
         """The move, a new `Move` on each read: for a probe with a board, as played on that board (castling as
         the king's move, so `e1g1` for a stored `e1h1`); otherwise as stored. Promotions carry the letter `n`,
         `b`, `r` or `q`."""
+    def __reduce__(self) -> tuple[Any, ...]:
+        """Pickle and copy support: an equal new entry."""

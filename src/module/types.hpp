@@ -35,8 +35,9 @@ struct PickledBoard {
 };
 PyObject* to_python(PickledBoard&& pickled);
 
-// The __reduce__ value that rebuilds an object as Class(*arguments), a tuple, and
-// then, unless `state` is null, calls its __setstate__(state).
+// The __reduce__ value that rebuilds a Board or a Move (classes that say they live
+// in "builtins") as Class(*arguments), a tuple, and then, unless `state` is null,
+// calls its __setstate__(state).
 PyObject* reduce_to_call(const char* class_name, PyObject* arguments, PyObject* state);
 
 // Engine records copied out of Python objects under shared access.
@@ -63,11 +64,12 @@ private:
     PyObject* object_;
 };
 
-// Creates a heap type from its PyType_Spec; the qualified name "builtins.X"
-// makes Python report __module__ as builtins. The specs ask for immutable types,
-// as CPython's own are: replacing __new__ or a method on the class would let
-// Python build an object whose record was never constructed. Board, Move and
-// BoardState have the __doc__ None; the classes added beside them keep theirs.
+// Creates a heap type from its PyType_Spec. The qualified name gives __module__:
+// "builtins" for Board, Move and BoardState, "tarvik" for the classes added beside
+// them, so pickle and copy find those by name. Every PyType_Spec asks for an
+// immutable type, as CPython's own are: replacing __new__ or a method on the class
+// would let Python build an object whose record was never constructed. Board, Move
+// and BoardState have the __doc__ None; the classes added beside them keep theirs.
 enum class ClassDoc { none, kept };
 PyTypeObject* create_type(PyType_Spec& type_spec, ClassDoc class_doc = ClassDoc::none);
 
