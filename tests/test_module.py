@@ -40,7 +40,10 @@ NEW_BOARD_METHODS = {
     "is_castling": ", move", "is_kingside_castling": ", move", "is_queenside_castling": ", move",
     "is_zeroing": ", move", "is_irreversible": ", move", "gives_check": ", move", "lan": ", move",
     "variation_san": ", moves", "set_fen": ", fen", "set_piece_at": ", square, piece", "remove_piece_at": ", square",
-    "clear_stack": "", "mirror": "", "status": "", "is_valid": ""}
+    "clear_stack": "", "mirror": "", "status": "", "is_valid": "", "has_insufficient_material": ", color",
+    "set_board_fen": ", fen", "board_fen": ", *, promoted=False", "set_castling_fen": ", castling_fen",
+    "set_piece_map": ", pieces", "clean_castling_rights": "", "find_move": ", from_square, to_square, promotion=None",
+    "epd": ", *, shredder=False, en_passant='legal', promoted=None, **operations", "set_epd": ", epd"}
 
 
 def board_state_types():
@@ -99,7 +102,7 @@ def test_method_tables():
         inspect.signature(method)
     assert members(tarvik.Board, "getset_descriptor") == [
         "turn", "move_stack", "halfmove_clock", "fullmove_number", "ep_square"]
-    assert members(tarvik.Board, "classmethod_descriptor") == ["from_fen"]
+    assert members(tarvik.Board, "classmethod_descriptor") == ["from_fen", "from_epd"]
     assert members(tarvik.Move, "getset_descriptor") == ["to_square", "from_square", "promotion"]
     assert members(tarvik.Move, "method_descriptor") == ["uci", "__reduce__"]
     assert (tarvik.Move.uci.__text_signature__, tarvik.Move.uci.__doc__) == ("($self)", None)

@@ -55,6 +55,8 @@ def text_signature(arguments, receiver):
     elif arguments.kwonlyargs:
         parts.append("*")
     parts += [parameter(a, d) for a, d in zip(arguments.kwonlyargs, arguments.kw_defaults)]
+    if arguments.kwarg:
+        parts.append(f"**{arguments.kwarg.arg}")
     return f"({', '.join(parts)})"
 
 

@@ -13,6 +13,7 @@
 #include "book_types.hpp"
 #include "docstrings.hpp"
 #include "game_data.hpp"
+#include "squares.hpp"
 #include "types.hpp"
 
 namespace tarvik::module {
@@ -117,6 +118,14 @@ bool add_function(PyObject* module, PyMethodDef& definition, bool listed) {
     return added;
 }
 
+// The square helpers and constants, after every other name.
+bool add_square_names(PyObject* module) {
+    for (PyMethodDef& definition : square_functions()) {
+        if (!add_function(module, definition, false)) return false;
+    }
+    return add_square_constants(module);
+}
+
 PyObject* type_object(PyTypeObject* type) { return reinterpret_cast<PyObject*>(type); }
 
 PyObject* create_module() {
@@ -134,7 +143,8 @@ PyObject* create_module() {
                         add_name(module, "BookReader", type_object(book_reader_type())) &&
                         add_name(module, "BookEntry", type_object(book_entry_type())) &&
                         add_name(module, "Outcome", type_object(outcome_type())) &&
-                        add_name(module, "Termination", type_object(termination_type()));
+                        add_name(module, "Termination", type_object(termination_type())) &&
+                        add_square_names(module);
     if (!filled) {
         Py_DECREF(module);
         return nullptr;
