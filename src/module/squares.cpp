@@ -60,7 +60,7 @@ PyObject* square_file_function(PyObject*, PyObject* const* args, Py_ssize_t narg
 PyObject* square_rank_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     static constexpr Signature signature{"square_rank", SQUARE, 1};
     return call_function<SquareParam>(signature, args, nargs, kwnames,
-                                      [](std::uint8_t square) { return std::uint64_t{RANK_OF[square]}; });
+                                      [](std::uint8_t square) { return std::uint64_t{square / 8u}; });
 }
 
 PyObject* square_distance_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
