@@ -183,6 +183,7 @@ def move_of(board, origin, target):
     lambda b: b.set_epd("4k3/8/8/8/8/8/4P3/4K3 w - - ce 1e999;"),
     lambda b: b.set_epd("4k3/8/8/8/8/8/4P3/4K3 w - - bm e5;"),
     lambda b: b.set_epd("4k3/8/8/8/8/8/4P3/4K3 w - - pv e4 e5;"),
+    lambda b: b.set_epd("8/8/8/8/8/8/8/8 w - - pv e4;"),  # no king to read moves for
     lambda b: b.set_epd("4k3/8/8/8/8/8/4P3/4K3 w - - hmvc 1.5;"),
     lambda b: b.set_epd("4k3/8/8/8/8/8/4P3/4K3 w - - hmvc -3;"),
     lambda b: b.set_epd("4k3/8/8/8/8/8/4P3/4K3 w - - fmvn e4;"),

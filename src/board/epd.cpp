@@ -320,8 +320,13 @@ private:
         return {Kind::real, written, real->value, {}};
     }
 
+    // SAN is read on a board of the EPD's own position, which may be broken.
     EpdOperand moves() {
         if (!board_) board_ = board_from_strict_fen(position_fields_ + " 0 1");
+        return rejecting_broken(board_->position, [&] { return read_moves(); });
+    }
+
+    EpdOperand read_moves() {
         EpdOperand operand;
         if (!takes_moves(operand.kind)) {
             operand.kind = Kind::move;
