@@ -384,7 +384,8 @@ std::string clock_text(const std::vector<EpdOperation>& operations, std::string_
 void check_epd_opcode(std::string_view opcode) {
     if (opcode.empty()) reject("empty string is not a valid epd opcode");
     if (opcode == "-") reject("dash (-) is not a valid epd opcode");
-    const std::string quoted = "'" + std::string(opcode) + "'";
+    std::string quoted(1, '\'');
+    quoted.append(opcode).push_back('\'');
     if (!is_letter(decode_utf8(opcode).front())) reject("expected epd opcode to start with a letter, got: " + quoted);
     for (const auto& [c, name] : {std::pair{' ', "' '"}, {'\n', "'\\n'"}, {'\t', "'\\t'"}, {'\r', "'\\r'"}}) {
         if (opcode.find(c) != std::string_view::npos) {
@@ -416,7 +417,8 @@ Epd read_epd(std::string_view epd) {
         std::size_t end = 0;
         while (end < rest.size() && !is_white_space(rest[end])) ++end;
         if (end == 0) break;
-        fields += (field ? " " : "") + to_utf8(rest.substr(0, end));
+        if (field) fields += ' ';
+        fields += to_utf8(rest.substr(0, end));
         rest.remove_prefix(end);
     }
     while (!rest.empty() && is_white_space(rest.front())) rest.remove_prefix(1);
