@@ -134,7 +134,6 @@ Move legal_move_from_uci(const Board& board, std::string_view text) {
 }
 
 Move legal_move_from_squares(const Board& board, Square from, Square to, std::optional<char32_t> promotion) {
-    constexpr Bitboard BACK_RANKS = 0xFF000000000000FFull;
     const Position& position = board.position;
     if (!promotion && (position.pawns & SQUARE_MASKS[from]) && (SQUARE_MASKS[to] & BACK_RANKS)) promotion = U'q';
     const Move move = castling_as_king_move({from, to, promotion}, position.kings);

@@ -142,8 +142,9 @@ PyObject* to_python(OperationValues&& values) {
     PyObject* dict = PyDict_New();
     for (const EpdOperation& operation : values.operations) {
         if (dict == nullptr) break;
-        const Owned value(operand_object(operation.operand));
-        if (!value || PyDict_SetItemString(dict, operation.opcode.c_str(), value.get()) < 0) Py_CLEAR(dict);
+        const Owned opcode(module::to_python(operation.opcode));
+        const Owned value(opcode ? operand_object(operation.operand) : nullptr);
+        if (!value || PyDict_SetItem(dict, opcode.get(), value.get()) < 0) Py_CLEAR(dict);
     }
     return dict;
 }

@@ -1174,8 +1174,8 @@ class Board:
     def has_insufficient_material(self, color: bool) -> bool:
         """Whether the side of `color` (`True` for White) cannot mate however the other side plays: it has no
         pawn, rook or queen, and at most a lone knight while the other side has only its king and queens
-        (other pieces could block that side's king in), or bishops all on squares of one colour while no side
-        has a pawn or knight. `is_insufficient_material()` asks it of both sides. Read from the sets as they
+        (other pieces could block that side's king in), or only bishops while every bishop on the board stands
+        on squares of one colour and no side has a pawn or knight. `is_insufficient_material()` asks it of both sides. Read from the sets as they
         stand, broken boards included. Access shared.
 
         >>> board = Board("8/8/4k3/8/8/2N5/4K3/4q3 w - - 0 1")
@@ -1206,8 +1206,9 @@ class Board:
     def set_castling_fen(self, castling_fen: str) -> None:
         """Replaces the castling rights with those of a FEN castling field as python-chess reads it: `""` or
         `-` for none, else up to two of `KQABCDEFGH` then up to two of `kqabcdefgh`. `K` grants the outermost
-        rook right of the side's king on its back rank, `Q` the one on its left (the corner when there is no
-        such rook or king), a file letter the rook square of that file. Rights to a corner are kept and count
+        rook right of the side's king on its back rank, `Q` the outermost one left of it, a file letter the rook
+        square of that file; without such a rook, or without a king, `K` and `Q` grant the corner, except `Q`
+        beside a king with no rook on its back rank, which grants nothing. Rights to a corner are kept and count
         whenever king and rook stand at home (e1 or e8, the corner), also after later edits; rights to other
         squares can never be used and are dropped. Both stacks are emptied, and the board's FEN text becomes
         the current position with these rights (what `set_board()` goes back to). Raises `ValueError`
