@@ -3,15 +3,13 @@ its end and taken back again, and a draw by repetition."""
 
 import tarvik
 
-SQUARE_NAMES = [f"{file}{rank}" for rank in "12345678" for file in "abcdefgh"]
-
 # A miniature that ends in mate: the last move is Qxf7#.
 GAME = ["e4", "e5", "Bc4", "Nc6", "Qh5", "Nf6", "Qxf7#"]
 KNIGHT_SHUFFLE = ["Nf3", "Nf6", "Ng1", "Ng8"]
 
 
 def squares(bitboard: int) -> str:
-    return " ".join(SQUARE_NAMES[s] for s in range(64) if bitboard >> s & 1)
+    return " ".join(tarvik.square_name(s) for s in range(64) if bitboard >> s & 1)
 
 
 def uci_list(moves: list[tarvik.Move]) -> str:

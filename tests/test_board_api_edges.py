@@ -16,7 +16,8 @@ from tarvik import Board, Move, Outcome, Termination
 METHOD_NAMES = [name for name, value in vars(Board).items()
                 if type(value).__name__ in ("method_descriptor", "classmethod_descriptor")]
 ADDED = METHOD_NAMES[METHOD_NAMES.index("__setstate__") + 1:]
-EDITING = {"set_fen", "set_piece_at", "remove_piece_at", "clear_stack"}
+EDITING = {"set_fen", "set_piece_at", "remove_piece_at", "clear_stack", "set_board_fen", "set_castling_fen",
+           "set_piece_map", "set_epd"}
 START = chess.STARTING_FEN
 
 
@@ -63,7 +64,10 @@ def arguments(board, name):
         "moves": [[Move(12, 28)], moves[:1]], "fen": ["4k3/8/8/8/8/8/8/4K3 w - - 0 1"], "piece": ["Q", "k", None],
         "claim_draw": [False, True], "invert_color": [True], "borders": [True, False], "empty_square": ["."],
         "orientation": [False], "size": [None], "flipped": [True], "lastmove": [None, Move(12, 28)], "check": [4],
-        "arrows": [[(12, 28)]], "coordinates": [True],
+        "arrows": [[(12, 28)]], "coordinates": [True], "promoted": [True], "castling_fen": ["KQkq", "-"],
+        "pieces": [{4: "K", 60: "k", 12: "P"}], "from_square": [12, 4], "to_square": [28, 6], "promotion": [None],
+        "shredder": [True], "en_passant": ["legal", "xfen", "fen"], "operations": [None, moves[:1]],
+        "epd": ["4k3/8/8/8/8/8/4P3/4K3 w - - bm e4; pv e4 Kd7;"],
     }
     lists = [[]]
     for parameter in parameters:
@@ -211,7 +215,7 @@ def test_outcome_objects():
 
 @pytest.mark.parametrize("cls", [Outcome, Termination])
 def test_outcome_classes_are_immutable_and_final(cls):
-    assert (cls.__module__, cls.__name__, cls.__doc__.startswith(("How", "Why"))) == ("builtins", cls.__name__, True)
+    assert (cls.__module__, cls.__name__, cls.__doc__.startswith(("How", "Why"))) == ("tarvik", cls.__name__, True)
     with pytest.raises(TypeError, match="is not an acceptable base type"):
         type("Sub", (cls,), {})
     with pytest.raises(TypeError, match="immutable type"):

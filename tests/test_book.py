@@ -174,10 +174,10 @@ def test_empty_book_and_entries_as_values(tmp_path):
 
 
 @pytest.mark.parametrize("name", ["BookReader", "BookEntry"])
-def test_classes_are_immutable_and_made_only_by_the_module(name):
+def test_classes_are_immutable_and_readers_made_only_by_the_module(name):
     cls = getattr(tarvik, name)
-    assert name not in tarvik.__all__ and cls.__module__ == "builtins" and len(cls.__doc__) > 50
-    with pytest.raises(TypeError, match="cannot create"):
+    assert name not in tarvik.__all__ and cls.__module__ == "tarvik" and len(cls.__doc__) > 50
+    with pytest.raises(TypeError, match="cannot create" if name == "BookReader" else "missing 5 required"):
         cls()
     with pytest.raises(TypeError, match="immutable"):
         cls.find = None

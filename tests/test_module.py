@@ -40,7 +40,10 @@ NEW_BOARD_METHODS = {
     "is_castling": ", move", "is_kingside_castling": ", move", "is_queenside_castling": ", move",
     "is_zeroing": ", move", "is_irreversible": ", move", "gives_check": ", move", "lan": ", move",
     "variation_san": ", moves", "set_fen": ", fen", "set_piece_at": ", square, piece", "remove_piece_at": ", square",
-    "clear_stack": "", "mirror": "", "status": "", "is_valid": ""}
+    "clear_stack": "", "mirror": "", "status": "", "is_valid": "", "has_insufficient_material": ", color",
+    "set_board_fen": ", fen", "board_fen": ", *, promoted=False", "set_castling_fen": ", castling_fen",
+    "set_piece_map": ", pieces", "clean_castling_rights": "", "find_move": ", from_square, to_square, promotion=None",
+    "epd": ", *, shredder=False, en_passant='legal', promoted=None, **operations", "set_epd": ", epd"}
 
 
 def board_state_types():
@@ -99,7 +102,7 @@ def test_method_tables():
         inspect.signature(method)
     assert members(tarvik.Board, "getset_descriptor") == [
         "turn", "move_stack", "halfmove_clock", "fullmove_number", "ep_square"]
-    assert members(tarvik.Board, "classmethod_descriptor") == ["from_fen"]
+    assert members(tarvik.Board, "classmethod_descriptor") == ["from_fen", "from_epd"]
     assert members(tarvik.Move, "getset_descriptor") == ["to_square", "from_square", "promotion"]
     assert members(tarvik.Move, "method_descriptor") == ["uci", "__reduce__"]
     assert (tarvik.Move.uci.__text_signature__, tarvik.Move.uci.__doc__) == ("($self)", None)
@@ -171,3 +174,22 @@ def test_a_restarted_runtime_imports_a_fresh_module(tmp_path):
     environment = dict(os.environ, PYTHONPATH=str(pathlib.Path(tarvik.__file__).parent))
     result = subprocess.run([program, script, "3"], capture_output=True, text=True, timeout=120, env=environment)
     assert (result.returncode, result.stdout, result.stderr) == (0, "fresh\n" * 3, "")
+
+
+def test_classes_added_beside_board_and_move_pickle_and_copy_by_their_module():
+    import copy
+    import pickle
+    game = next(tarvik.read_pgn(b'[White "A"]\n\n1. e4 { [%eval 0.3] } ( 1. d4 $1 ) 1... e5 2. Ke3 *'))
+    game.variations[0].set_clock(5)
+    values = [game, tarvik.Board("7k/6Q1/6K1/8/8/8/8/8 b - - 0 1").outcome(), tarvik.Termination.STALEMATE,
+              tarvik.BookEntry(1, 796, 3, 0, tarvik.Move(12, 28)), tarvik.Score(False, mate=-2),
+              tarvik.Score(True, mate=0).pov(False), tarvik.Arrow(0, 63, color="blue")]
+    for value in values:
+        assert type(value).__module__ == "tarvik" and getattr(tarvik, type(value).__name__) is type(value)
+        for again in (pickle.loads(pickle.dumps(value)), copy.copy(value), copy.deepcopy(value)):
+            assert repr(again) == repr(value) if not isinstance(value, tarvik.Game) else str(again) == str(value)
+    restored = pickle.loads(pickle.dumps(game))
+    assert (restored.errors, restored.offset, restored.variations[0].clock()) == (game.errors, 0, 5.0)
+    assert tarvik.__version__ == __import__("importlib.metadata").metadata.version("tarvik")
+    with pytest.raises(ValueError, match="invalid Game state"):
+        tarvik.Game().__setstate__((tarvik.Board(), pickle.dumps(game)))

@@ -4,6 +4,7 @@ exactly what Python asks:
 
 - Uppercase and Lowercase: str.isupper() and str.islower();
 - white space: str.isspace(), which is what str.split() splits on;
+- letters: str.isalpha(), which EPD opcodes must start with;
 - decimal digits: unicodedata.decimal(), the digits int() reads in any script. They come in runs of ten,
   zero to nine, so the table holds each run's zero.
 """
@@ -56,6 +57,7 @@ struct CodeRange {{
 {range_table("UPPERCASE", ranges(str.isupper))}
 {range_table("LOWERCASE", ranges(str.islower))}
 {range_table("WHITE_SPACE", ranges(str.isspace))}
+{range_table("LETTERS", ranges(str.isalpha))}
 // The zero of every run of ten decimal digits, in increasing order.
 {digit_zeros()}
 template <std::size_t N>
@@ -73,6 +75,11 @@ bool is_white_space(char32_t c) {{
     // Most text is ASCII: tab to carriage return, the four separators, space.
     if (c < 0x80) return (c >= 0x9 && c <= 0xD) || (c >= 0x1C && c <= 0x20);
     return contains(WHITE_SPACE, c);
+}}
+
+bool is_letter(char32_t c) {{
+    if (c < 0x80) return (c | 0x20) >= U'a' && (c | 0x20) <= U'z';
+    return contains(LETTERS, c);
 }}
 
 int decimal_value(char32_t c) {{

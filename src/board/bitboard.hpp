@@ -40,6 +40,8 @@ inline constexpr std::array<char, 8> FILE_LETTERS{'a', 'b', 'c', 'd', 'e', 'f', 
 
 inline constexpr Bitboard NOT_FILE_A = 0xFEFEFEFEFEFEFEFEull;
 inline constexpr Bitboard NOT_FILE_H = 0x7F7F7F7F7F7F7F7Full;
+// The first and the last rank, where pawns never stand and promote.
+inline constexpr Bitboard BACK_RANKS = 0xFF000000000000FFull;
 inline constexpr Bitboard RANK_4 = 0x00000000FF000000ull;
 inline constexpr Bitboard RANK_5 = 0x000000FF00000000ull;
 

@@ -53,20 +53,6 @@ bool is_irreversible(const Position& before, const Move& move, const Position& a
            castling_wings(before, field) != castling_wings(after, field);
 }
 
-constexpr Bitboard DARK_SQUARES = 0xAA55AA55AA55AA55ull;
-
-bool has_insufficient_material(const Position& p, bool white) {
-    const Bitboard own = colour_pieces(p, white);
-    const Bitboard other = colour_pieces(p, !white);
-    if (own & (p.pawns | p.rooks | p.queens)) return false;
-    // The other side's pawns, knights, bishops or rooks could let a knight mate.
-    if (own & p.knights) return std::popcount(own) <= 2 && !(other & ~p.kings & ~p.queens);
-    if (own & p.bishops) {
-        const bool one_colour = !(p.bishops & DARK_SQUARES) || !(p.bishops & ~DARK_SQUARES);
-        return one_colour && !p.pawns && !p.knights;
-    }
-    return true;
-}
 
 // The keys of the positions a repetition of the current one may count: the current
 // one, then each one before a move, back to the last irreversible move.
@@ -81,6 +67,8 @@ std::vector<RepetitionKey> repetition_window(const Board& board) {
     }
     return keys;
 }
+
+constexpr Bitboard DARK_SQUARES = 0xAA55AA55AA55AA55ull;
 
 }  // namespace
 
@@ -129,6 +117,19 @@ bool is_clock_draw(const Position& position, const CastlingField& field, std::ui
     MoveList moves;
     legal_moves(position, field, moves);
     return !moves.empty();
+}
+
+bool has_insufficient_material(const Position& p, bool white) {
+    const Bitboard own = colour_pieces(p, white);
+    const Bitboard other = colour_pieces(p, !white);
+    if (own & (p.pawns | p.rooks | p.queens)) return false;
+    // The other side's pawns, knights, bishops or rooks could let a knight mate.
+    if (own & p.knights) return std::popcount(own) <= 2 && !(other & ~p.kings & ~p.queens);
+    if (own & p.bishops) {
+        const bool one_colour = !(p.bishops & DARK_SQUARES) || !(p.bishops & ~DARK_SQUARES);
+        return one_colour && !p.pawns && !p.knights;
+    }
+    return true;
 }
 
 bool is_insufficient_material(const Position& position) {

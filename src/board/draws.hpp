@@ -38,4 +38,7 @@ bool is_clock_draw(const Position& position, const CastlingField& field, std::ui
 // knight on the board), or nothing but its king.
 bool is_insufficient_material(const Position& position);
 
+// The same for one side: whether the side of `white` cannot mate, whatever the other plays.
+bool has_insufficient_material(const Position& position, bool white);
+
 }  // namespace tarvik

@@ -98,27 +98,6 @@ Board board_with_origin(Position position, std::string_view castling, std::share
     return board;
 }
 
-// The placement field of the position: each square as the text form shows it.
-std::string placement_text(const Position& position) {
-    const std::array<char, 64> symbols = square_symbols(position);
-    std::string fen;
-    for (int rank = 7; rank >= 0; --rank) {
-        int empty = 0;
-        for (int file = 0; file < 8; ++file) {
-            const char symbol = symbols[rank * 8 + file];
-            if (symbol == '.') {
-                ++empty;
-                continue;
-            }
-            if (empty) fen += char('0' + std::exchange(empty, 0));
-            fen += symbol;
-        }
-        if (empty) fen += char('0' + empty);
-        if (rank) fen += '/';
-    }
-    return fen;
-}
-
 }  // namespace
 
 Board board_from_fen(std::string fen) {
@@ -156,10 +135,30 @@ void set_board(Board& board) {
     parse_fen(board, fen_fields(board.fen()));
 }
 
+std::string board_fen(const Position& position) {
+    const std::array<char, 64> symbols = square_symbols(position);
+    std::string fen;
+    for (int rank = 7; rank >= 0; --rank) {
+        int empty = 0;
+        for (int file = 0; file < 8; ++file) {
+            const char symbol = symbols[rank * 8 + file];
+            if (symbol == '.') {
+                ++empty;
+                continue;
+            }
+            if (empty) fen += char('0' + std::exchange(empty, 0));
+            fen += symbol;
+        }
+        if (empty) fen += char('0' + empty);
+        if (rank) fen += '/';
+    }
+    return fen;
+}
+
 std::string to_fen(const Board& board) { return to_fen(board.position, board.castling_field()); }
 
 std::string to_fen(const Position& position, const CastlingField& field) {
-    std::string fen = placement_text(position);
+    std::string fen = board_fen(position);
     fen += position.turn ? " w " : " b ";
     const std::optional<std::string> castling = castling_text(position, field);
     fen += castling && !castling->empty() ? *castling : "-";

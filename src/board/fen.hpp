@@ -24,6 +24,9 @@ Board board_from_position(Position position, std::string_view castling);
 // Puts the board back in the position of its own FEN; the stacks stay as they are.
 void set_board(Board& board);
 
+// The placement field of FEN: each square as the text form shows it, rank 8 first.
+std::string board_fen(const Position& position);
+
 // The current position as FEN: each square as the text form shows it, the side to
 // move, the castling text ("-" when absent or empty), the en-passant square's name
 // ("-" when there is none) and both clocks as stored.

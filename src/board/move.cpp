@@ -13,6 +13,11 @@ std::string square_name(std::uint32_t square) {
     return name;
 }
 
+std::optional<std::uint32_t> parse_square_name(std::string_view name) {
+    if (name.size() != 2 || name[0] < 'a' || name[0] > 'h' || name[1] < '1' || name[1] > '8') return std::nullopt;
+    return std::uint32_t((name[1] - '1') * 8 + (name[0] - 'a'));
+}
+
 std::string uci(const Move& move) {
     std::string text = square_name(move.from_square) + square_name(move.to_square);
     if (move.promotion) append_utf8(text, *move.promotion);
@@ -20,12 +25,8 @@ std::string uci(const Move& move) {
 }
 
 std::optional<Move> parse_uci(std::string_view text) {
-    const auto square = [text](std::size_t at) -> std::optional<std::uint32_t> {
-        const char file = text[at], rank = text[at + 1];
-        if (file < 'a' || file > 'h' || rank < '1' || rank > '8') return std::nullopt;
-        return std::uint32_t((rank - '1') * 8 + (file - 'a'));
-    };
     if (text.size() != 4 && text.size() != 5) return std::nullopt;
+    const auto square = [text](std::size_t at) { return parse_square_name(text.substr(at, 2)); };
     const std::optional<std::uint32_t> from = square(0), to = square(2);
     if (!from || !to) return std::nullopt;
     Move move{*from, *to};

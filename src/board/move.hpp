@@ -27,6 +27,9 @@ struct Move {
 // 256 is a1 again).
 std::string square_name(std::uint32_t square);
 
+// The square a name a1..h8 names; nothing for any other text.
+std::optional<std::uint32_t> parse_square_name(std::string_view name);
+
 // The two square names and the promotion letter as stored.
 std::string uci(const Move& move);
 

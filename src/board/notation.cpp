@@ -133,6 +133,18 @@ Move legal_move_from_uci(const Board& board, std::string_view text) {
     return *move;
 }
 
+Move legal_move_from_squares(const Board& board, Square from, Square to, std::optional<char32_t> promotion) {
+    const Position& position = board.position;
+    if (!promotion && (position.pawns & SQUARE_MASKS[from]) && (SQUARE_MASKS[to] & BACK_RANKS)) promotion = U'q';
+    const Move move = castling_as_king_move({from, to, promotion}, position.kings);
+    const bool legal = rejecting_broken(position, [&] { return is_legal_move(position, board.castling_field(), move); });
+    if (!legal) {
+        reject("no matching legal move for " + uci(move) + " (" + square_name(from) + " -> " + square_name(to) +
+               ") in " + to_fen(board));
+    }
+    return move;
+}
+
 std::string san(const Board& board, const Move& move) { return algebraic(board, move, Form::standard); }
 
 std::string lan(const Board& board, const Move& move) {

@@ -3,6 +3,7 @@
 // position's FEN, and the board is never changed.
 #pragma once
 
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -14,6 +15,12 @@ namespace tarvik {
 
 // The legal move that UCI text names ("invalid uci" or "illegal uci" otherwise).
 Move legal_move_from_uci(const Board& board, std::string_view text);
+
+// The legal move from one square to another, as python-chess's find_move finds it: a
+// pawn reaching the first or last rank promotes to a queen unless `promotion` says
+// otherwise, and a king on e1 or e8 taking its own rook's corner castles. Rejected
+// as "no matching legal move", also on a broken board that lists no moves.
+Move legal_move_from_squares(const Board& board, Square from, Square to, std::optional<char32_t> promotion);
 
 // The SAN of a legal move, with "+" or "#" ("illegal move" for any other move):
 // the piece letter (none for pawns), the file and/or rank of the origin where

@@ -17,12 +17,6 @@ namespace {
 
 using Text = std::u32string_view;
 
-std::string utf8(Text text) {
-    std::string out;
-    for (const char32_t c : text) append_utf8(out, c);
-    return out;
-}
-
 [[noreturn]] void reject_fen(std::string_view fault, std::string_view text) {
     reject(std::string(fault) + ": '" + std::string(text) + "'");
 }
@@ -103,18 +97,6 @@ std::uint64_t read_clock(Text field, std::string_view fen, const ClockFaults& fa
 
 // ---- the other fields
 
-bool is_castling_field(Text field) {
-    if (field == U"-") return true;
-    // Up to two of KQA..H, then up to two of kqa..h, and nothing else.
-    const auto white = [](char32_t c) { return c == U'K' || c == U'Q' || (c >= U'A' && c <= U'H'); };
-    const auto black = [](char32_t c) { return c == U'k' || c == U'q' || (c >= U'a' && c <= U'h'); };
-    std::size_t i = 0;
-    while (i < field.size() && i < 2 && white(field[i])) ++i;
-    const std::size_t first_black = i;
-    while (i < field.size() && i - first_black < 2 && black(field[i])) ++i;
-    return i == field.size();
-}
-
 // "-" or a square name; false for anything else.
 bool read_en_passant(Text field, std::optional<std::uint8_t>& square) {
     if (field == U"-") return true;
@@ -149,7 +131,7 @@ struct Placement {
     std::string text;       // the field written plainly: no marks, ASCII letters
 };
 
-[[noreturn]] void reject_placement(std::string_view fault, Text field) { reject_fen(fault, utf8(field)); }
+[[noreturn]] void reject_placement(std::string_view fault, Text field) { reject_fen(fault, to_utf8(field)); }
 
 // Reads one rank onto the squares from `square` on, checking it as it goes.
 void read_rank(Text rank, Text field, Square square, Placement& placement) {
@@ -235,6 +217,25 @@ StrictFen read_strict_fen(std::string_view fen) {
     plain += en_passant ? square_name(*en_passant) : "-";
     plain += ' ' + std::to_string(position.half_move_clock) + ' ' + std::to_string(position.full_move_number);
     return {board_from_position(position, rights, std::move(plain)), placement.promoted, granted};
+}
+
+bool is_castling_field(std::u32string_view field) {
+    if (field == U"-") return true;
+    // Up to two of KQA..H, then up to two of kqa..h, and nothing else.
+    const auto white = [](char32_t c) { return c == U'K' || c == U'Q' || (c >= U'A' && c <= U'H'); };
+    const auto black = [](char32_t c) { return c == U'k' || c == U'q' || (c >= U'a' && c <= U'h'); };
+    std::size_t i = 0;
+    while (i < field.size() && i < 2 && white(field[i])) ++i;
+    const std::size_t first_black = i;
+    while (i < field.size() && i - first_black < 2 && black(field[i])) ++i;
+    return i == field.size();
+}
+
+Position read_board_fen(std::string_view placement) {
+    const std::u32string text = decode_utf8(placement);
+    const Text field = strip_white_space(text);
+    if (field.find(U' ') != Text::npos) reject_placement("expected position part of fen, got multiple parts", field);
+    return read_placement(field).position;
 }
 
 }  // namespace tarvik

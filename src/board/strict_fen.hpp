@@ -31,4 +31,13 @@ struct StrictFen {
 };
 StrictFen read_strict_fen(std::string_view fen);
 
+// Whether the text is a castling field python-chess reads: "-", or up to two of
+// KQA..H and then up to two of kqa..h (the empty text too).
+bool is_castling_field(std::u32string_view field);
+
+// The pieces of a FEN's placement field alone, read as strictly (white space around
+// it ignored; a space inside it is a fault of its own). Only the piece and colour
+// sets of the result are set.
+Position read_board_fen(std::string_view placement);
+
 }  // namespace tarvik

@@ -68,4 +68,16 @@ std::string to_utf8(char32_t c) {
     return out;
 }
 
+std::string to_utf8(std::u32string_view text) {
+    std::string out;
+    for (const char32_t c : text) append_utf8(out, c);
+    return out;
+}
+
+std::u32string_view strip_white_space(std::u32string_view text) {
+    while (!text.empty() && is_white_space(text.front())) text.remove_prefix(1);
+    while (!text.empty() && is_white_space(text.back())) text.remove_suffix(1);
+    return text;
+}
+
 }  // namespace tarvik

@@ -13,8 +13,6 @@
 namespace tarvik {
 namespace {
 
-constexpr Bitboard BACK_RANKS = 0xFF000000000000FFull;
-
 // The en-passant square, when a double push of the side not to move could have
 // made it: on the third or sixth rank and empty, the pushed pawn beyond it, the
 // square the pawn came from empty. python-chess reads square a1 (0) as no square.

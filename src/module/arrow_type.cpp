@@ -110,11 +110,10 @@ Py_hash_t arrow_hash(PyObject* self) {
     return Py_hash_t(arrow.tail) << 16 | Py_hash_t(arrow.head) << 8 | arrow.colour;
 }
 
+// Rebuilt from its text, which holds all of it (the colour is keyword-only in the constructor).
 PyObject* arrow_reduce(PyObject* self, PyObject*) {
-    const Arrow& arrow = arrow_of(self);
-    const std::string_view colour = colour_name(arrow.colour);
-    return Py_BuildValue("O(iis#)", the_arrow_type, int{arrow.tail}, int{arrow.head}, colour.data(),
-                         Py_ssize_t(colour.size()));
+    const Owned from_pgn(PyObject_GetAttrString(reinterpret_cast<PyObject*>(Py_TYPE(self)), "from_pgn"));
+    return from_pgn ? Py_BuildValue("O(N)", from_pgn.get(), to_python(pgn_text(arrow_of(self)))) : nullptr;
 }
 
 PyMethodDef methods[] = {

@@ -39,6 +39,8 @@ std::span<const PyMethodDef> query_board_methods();       // board_queries.cpp
 std::span<const PyMethodDef> outcome_board_methods();     // board_outcome.cpp
 std::span<const PyMethodDef> move_kind_board_methods();   // board_move_kinds.cpp
 std::span<const PyMethodDef> editing_board_methods();     // board_editing.cpp
+std::span<const PyMethodDef> setup_board_methods();       // board_setup.cpp
+std::span<const PyMethodDef> epd_board_methods();         // board_epd.cpp
 
 // The attributes beyond turn (board_type.cpp), also without a sentinel.
 std::span<const PyGetSetDef> game_board_attributes();     // board_queries.cpp

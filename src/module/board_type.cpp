@@ -193,7 +193,8 @@ PyMethodDef* method_table() {
         std::vector<PyMethodDef> all;
         for (const std::span<const PyMethodDef> part :
              {core_board_methods(), everyday_board_methods(), picture_board_methods(), query_board_methods(),
-              outcome_board_methods(), move_kind_board_methods(), editing_board_methods()}) {
+              outcome_board_methods(), move_kind_board_methods(), editing_board_methods(), setup_board_methods(),
+              epd_board_methods()}) {
             all.insert(all.end(), part.begin(), part.end());
         }
         all.push_back({nullptr, nullptr, 0, nullptr});

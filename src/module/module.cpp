@@ -15,6 +15,7 @@
 #include "docstrings.hpp"
 #include "game_data.hpp"
 #include "score_type.hpp"
+#include "squares.hpp"
 #include "types.hpp"
 
 namespace tarvik::module {
@@ -122,6 +123,14 @@ bool add_function(PyObject* module, PyMethodDef& definition, bool listed) {
     return added;
 }
 
+// The square helpers and constants, after every other name.
+bool add_square_names(PyObject* module) {
+    for (PyMethodDef& definition : square_functions()) {
+        if (!add_function(module, definition, false)) return false;
+    }
+    return add_square_constants(module);
+}
+
 PyObject* type_object(PyTypeObject* type) { return reinterpret_cast<PyObject*>(type); }
 
 PyObject* create_module() {
@@ -144,7 +153,8 @@ PyObject* create_module() {
                         add_name(module, "Outcome", type_object(outcome_type())) &&
                         add_name(module, "Termination", type_object(termination_type())) &&
                         add_name(module, "Score", type_object(score_type())) &&
-                        add_name(module, "Arrow", type_object(arrow_type()));
+                        add_name(module, "Arrow", type_object(arrow_type())) &&
+                        add_square_names(module);
     if (!filled) {
         Py_DECREF(module);
         return nullptr;

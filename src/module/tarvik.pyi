@@ -1,12 +1,14 @@
 """The module `tarvik` exports `Board`, `Move` and `hello_world` (its `__all__`). Beside them it holds
 `Termination` and `Outcome` (how a game ended), `read_pgn`, `PgnReader`, `Game`, `GameNode`, `Headers`,
-`Score` and `Arrow` (games, built and annotated), `pgn_table` and `PgnTable` (corpora as Arrow tables), and
-`open_book`, `BookReader` and `BookEntry` (opening books). This reference lists every class, method and
-attribute with its signature, result, errors and an example; the [user guide](guide.md) explains how they fit
-together. The same texts are the docstrings `help()` shows, except for `hello_world`, `Move` (with `uci()`,
-`from_square`, `to_square` and `promotion`) and `Board` (with its first 24 methods, `set_board` to `pop`, and
-`turn`): those keep `__doc__` None, and `help()` shows only their signatures. This typed stub carries every text to editors and type
-checkers.
+`Score` and `Arrow` (games, built and annotated), `pgn_table` and `PgnTable` (corpora as Arrow tables),
+`open_book`, `BookReader` and `BookEntry` (opening books), and python-chess's square helpers (`square_name`,
+`parse_square`, `square`, `square_file`, `square_rank`, `square_distance`, `SQUARE_NAMES`, the square
+constants `A1` to `H8`, `WHITE` and `BLACK`). This reference lists every class, method and attribute with its
+signature, result, errors and an example; the [user guide](guide.md) explains how they fit together. The same
+texts are the docstrings `help()` shows, except for `hello_world`, `Move` (with `uci()`, `from_square`,
+`to_square` and `promotion`) and `Board` (with its first 24 methods, `set_board` to `pop`, and `turn`): those
+keep `__doc__` None, and `help()` shows only their signatures. This typed stub carries every text to editors
+and type checkers.
 
 Conventions used below:
 
@@ -167,6 +169,130 @@ def open_book(path: str | bytes | os.PathLike[str] | os.PathLike[bytes]) -> Book
     ...     [(entry.move.uci(), entry.weight) for entry in book.find_all(Board())]
     [('e2e4', 3), ('d2d4', 1)]
     """
+
+def square_name(square: int) -> str:
+    """The name of `square` (0..63): its file letter and rank number. Raises `ValueError` for a square outside
+    0..63.
+
+    >>> tarvik.square_name(0), tarvik.square_name(28), tarvik.square_name(63)
+    ('a1', 'e4', 'h8')
+    """
+
+def parse_square(name: str) -> int:
+    """The square a name `a1`..`h8` names (lower-case file letter, then rank digit). Raises `ValueError` for
+    any other text ("invalid square name: 'e9' (expected a1 to h8)").
+
+    >>> tarvik.parse_square("e4"), tarvik.parse_square("h8")
+    (28, 63)
+    """
+
+def square(file_index: int, rank_index: int) -> int:
+    """The square on a file and a rank, each counted 0..7 from the a-file and the first rank: `rank_index * 8 +
+    file_index`. Raises `ValueError` for an index outside 0..7.
+
+    >>> tarvik.square(4, 3) == tarvik.E4
+    True
+    """
+
+def square_file(square: int) -> int:
+    """The file of `square`, 0 for the a-file to 7 for the h-file. Raises `ValueError` for a square outside
+    0..63.
+
+    >>> tarvik.square_file(tarvik.E4)
+    4
+    """
+
+def square_rank(square: int) -> int:
+    """The rank of `square`, 0 for the first rank to 7 for the eighth. Raises `ValueError` for a square
+    outside 0..63.
+
+    >>> tarvik.square_rank(tarvik.E4)
+    3
+    """
+
+def square_distance(a: int, b: int) -> int:
+    """The number of king steps from square `a` to square `b`: the larger of the file and rank distances.
+    Raises `ValueError` for a square outside 0..63.
+
+    >>> tarvik.square_distance(tarvik.A1, tarvik.H8), tarvik.square_distance(tarvik.E4, tarvik.F6)
+    (7, 2)
+    """
+
+SQUARE_NAMES: list[str]
+"""The 64 square names in square order: `SQUARE_NAMES[0]` is `"a1"`, `SQUARE_NAMES[63]` is `"h8"`. A new list is
+made at import; changing it changes nothing else."""
+
+WHITE: bool
+"""`True`: the colour argument of White (`Board.king(tarvik.WHITE)`)."""
+
+BLACK: bool
+"""`False`: the colour argument of Black."""
+
+# The squares by name: A1 = 0, B1 = 1, ..., H8 = 63.
+A1: int
+B1: int
+C1: int
+D1: int
+E1: int
+F1: int
+G1: int
+H1: int
+A2: int
+B2: int
+C2: int
+D2: int
+E2: int
+F2: int
+G2: int
+H2: int
+A3: int
+B3: int
+C3: int
+D3: int
+E3: int
+F3: int
+G3: int
+H3: int
+A4: int
+B4: int
+C4: int
+D4: int
+E4: int
+F4: int
+G4: int
+H4: int
+A5: int
+B5: int
+C5: int
+D5: int
+E5: int
+F5: int
+G5: int
+H5: int
+A6: int
+B6: int
+C6: int
+D6: int
+E6: int
+F6: int
+G6: int
+H6: int
+A7: int
+B7: int
+C7: int
+D7: int
+E7: int
+F7: int
+G7: int
+H7: int
+A8: int
+B8: int
+C8: int
+D8: int
+E8: int
+F8: int
+G8: int
+H8: int
 
 @final
 class Move:
@@ -1050,6 +1176,139 @@ class Board:
 
         >>> Board().is_valid(), Board("4k3/8/8/8/8/8/8/4K2P w - - 0 1").is_valid()
         (True, False)
+        """
+    def has_insufficient_material(self, color: bool) -> bool:
+        """Whether the side of `color` (`True` for White) cannot mate however the other side plays: it has no
+        pawn, rook or queen, and at most a lone knight while the other side has only its king and queens
+        (other pieces could block that side's king in), or only bishops while every bishop on the board stands
+        on squares of one colour and no side has a pawn or knight. `is_insufficient_material()` asks it of both sides. Read from the sets as they
+        stand, broken boards included. Access shared.
+
+        >>> board = Board("8/8/4k3/8/8/2N5/4K3/4q3 w - - 0 1")
+        >>> board.has_insufficient_material(True), board.has_insufficient_material(False)
+        (True, False)
+        """
+    def set_board_fen(self, fen: str) -> None:
+        """Replaces the pieces with those of a FEN placement field (the first field alone, white space around
+        it ignored), read as strictly as `from_fen` reads it; the side to move, castling rights, en-passant
+        square and clocks stay, and both stacks are emptied, as in python-chess. Promotion marks `~` are
+        accepted and not kept. The board's FEN text is kept. Raises `ValueError` naming the fault ("expected
+        position part of fen, got multiple parts: ...", "expected 8 rows in position part of fen: ...") and
+        then leaves the board as it was. Access exclusive.
+
+        >>> board = Board()
+        >>> board.set_board_fen("4k3/8/8/8/8/8/8/4K2R")
+        >>> board.to_fen()
+        '4k3/8/8/8/8/8/8/4K2R w KQkq - 0 1'
+        """
+    def board_fen(self, *, promoted: bool | None = False) -> str:
+        """The placement field of the position's FEN: each square as `piece_at` reads it, rank 8 first. The
+        board records no promotions, so `promoted` (python-chess's request for `~` after promoted pieces)
+        adds nothing. Access shared.
+
+        >>> Board().board_fen()
+        'rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR'
+        """
+    def set_castling_fen(self, castling_fen: str) -> None:
+        """Replaces the castling rights with those of a FEN castling field as python-chess reads it: `""` or
+        `-` for none, else up to two of `KQABCDEFGH` then up to two of `kqabcdefgh`. `K` grants the outermost
+        rook right of the side's king on its back rank, `Q` the outermost one left of it, a file letter the rook
+        square of that file; without such a rook, or without a king, `K` and `Q` grant the corner, except `Q`
+        beside a king with no rook on its back rank, which grants nothing. Rights to a corner are kept and count
+        whenever king and rook stand at home (e1 or e8, the corner), also after later edits; rights to other
+        squares can never be used and are dropped. Both stacks are emptied, and the board's FEN text becomes
+        the current position with these rights (what `set_board()` goes back to). Raises `ValueError`
+        ("invalid castling fen: 'KX'") and then leaves the board as it was. Access exclusive.
+
+        >>> board = Board("r3k2r/8/8/8/8/8/8/R3K2R w - - 0 1")
+        >>> board.set_castling_fen("Kq")
+        >>> board.to_fen(), board.clean_castling_rights() == 1 << 7 | 1 << 56
+        ('r3k2r/8/8/8/8/8/8/R3K2R w Kq - 0 1', True)
+        """
+    def set_piece_map(self, pieces: Mapping[int, str]) -> None:
+        """Replaces every piece with those of `pieces`, `{square: letter}` as `piece_map()` returns it (any
+        mapping with `items()`); letters as `set_piece_at` takes them. The side to move, castling rights,
+        en-passant square and clocks stay, and both stacks are emptied, as in python-chess. The board's FEN
+        text is kept. Raises `ValueError` for a square outside 0..63 or another letter, `TypeError` for keys
+        that are not integers or values that are not strings, and then leaves the board as it was. Access
+        exclusive.
+
+        >>> board = Board()
+        >>> board.set_piece_map({60: "k", 4: "K", 0: "R"})
+        >>> board.board_fen()
+        '4k3/8/8/8/8/8/8/R3K3'
+        """
+    def clean_castling_rights(self) -> int:
+        """The castling rights that can be used, as a bitboard of their rooks' squares (a1, h1, a8 and h8):
+        granted by the FEN or `set_castling_fen`, not lost in play, and king and rook at home. python-chess's
+        value for standard chess. Access shared.
+
+        >>> Board().clean_castling_rights() == 1 << 0 | 1 << 7 | 1 << 56 | 1 << 63
+        True
+        """
+    def find_move(self, from_square: int, to_square: int, promotion: str | None = None) -> Move:
+        """The legal move from `from_square` to `to_square` (0..63), as python-chess finds it: a pawn moving to
+        the first or last rank promotes to a queen unless `promotion` (`"q"`, `"r"`, `"b"` or `"n"`) says
+        otherwise, and a king on e1 or e8 moved onto its own rook's corner castles (e1h1 finds e1g1). Access
+        shared. Raises `ValueError` ("no matching legal move for e2e5 (e2 -> e5) in {fen}") when there is no
+        such legal move, also on a broken board that has no legal moves to look in, and for a square outside
+        0..63.
+
+        >>> board = Board("4k3/P7/8/8/8/8/8/4K2R w K - 0 1")
+        >>> board.find_move(48, 56).uci(), board.find_move(48, 56, "n").uci(), board.find_move(4, 7).uci()
+        ('a7a8q', 'a7a8n', 'e1g1')
+        """
+    def epd(self, *, shredder: bool = False, en_passant: str = "legal", promoted: bool | None = None,
+            **operations: object) -> str:
+        """The position as EPD, as python-chess writes it: the FEN placement, side to move, castling rights
+        that can be used (`K`, `Q`, `k`, `q`, or by file letters only when `shredder`) and en-passant square
+        (shown when a legal capture there exists for `"legal"`, when a pawn stands ready to take there for
+        `"xfen"`, always for `"fen"`), then one operation per other keyword, in the order given, each ending
+        in `;`: `None` writes the opcode alone, a `Move` its SAN, an `int` or finite `float` as Python writes
+        it, for `pv` a line of moves played one after the other and for `am` and `bm` a set of moves of the
+        position (any iterable of `Move`, the SANs sorted), and anything else `str()` of it in double quotes
+        (backslash, quote, tab, carriage return and line feed escaped). `promoted` adds nothing (the board
+        records no promotions). The clocks appear only as operations (`hmvc`, `fmvn`). Access shared (an
+        iterable of moves may read the board).
+
+        Raises `ValueError` for a move that is not legal where it stands (naming it and the position), an
+        opcode that is empty, `-`, does not start with a letter or holds white space, a non-finite float, an
+        `en_passant` other than `"legal"`, `"xfen"` or `"fen"`, and on a broken board where moves cannot be
+        told; `TypeError` for a `pv`, `am` or `bm` item that is not a `Move`.
+
+        >>> board = Board()
+        >>> board.epd(hmvc=board.halfmove_clock, fmvn=board.fullmove_number)
+        'rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - hmvc 0; fmvn 1;'
+        >>> board.epd(bm=Move(12, 28), id="start", ce=0.5, noop=None)
+        'rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - bm e4; id "start"; ce 0.5; noop;'
+        """
+    def set_epd(self, epd: str) -> dict[str, Any]:
+        """Sets the board up from EPD text and returns its operations as a dict in the order of the text. The
+        first four fields are the position, read as strictly as `from_fen` reads a FEN; `hmvc` and `fmvn`, when
+        present, set the clocks, which are otherwise 0 and 1; trailing `;` and white space are ignored, and
+        text of up to four fields is read as a FEN. Operands read as python-chess reads them: `None` for an
+        opcode alone (an empty list for `pv`, `am` and `bm`), a `str` for a quoted string (escapes undone),
+        an `int` or `float` for a number (as Python's `int()` or `float()` reads it), else SAN (or UCI) naming a
+        legal move of the position: a `Move`, or a list of them for `pv` (a line played one after the other)
+        and for `am` and `bm`. A later operation with the same opcode replaces an earlier one. Both stacks are
+        emptied and the board's FEN text becomes the new position's, as `set_fen` makes it. Raises `ValueError`
+        naming the fault (a bad FEN field, opcode or number, a move that is not legal, a clock that is not one)
+        and then leaves the board as it was. Access exclusive.
+
+        >>> board = Board()
+        >>> board.set_epd('4k3/8/8/8/8/8/4P3/4K3 w - - bm e4; id "pawn"; hmvc 3;')
+        {'bm': [e2e4], 'id': 'pawn', 'hmvc': 3}
+        >>> board.to_fen()
+        '4k3/8/8/8/8/8/4P3/4K3 w - - 3 1'
+        """
+    @classmethod
+    def from_epd(cls, epd: str) -> tuple[Board, dict[str, Any]]:
+        """A new board set up from EPD text, and its operations: `(board, board.set_epd(epd))` for a new
+        board. Raises `ValueError` as `set_epd` does. A class method; it takes no access to any board.
+
+        >>> board, operations = Board.from_epd('8/8/8/8/8/8/8/K6k b - - c0 "empty"; acd 12;')
+        >>> board.to_fen(), operations
+        ('8/8/8/8/8/8/8/K6k b - - 0 1', {'c0': 'empty', 'acd': 12})
         """
 
 @final

@@ -57,7 +57,11 @@ DOCUMENTED = (TypeError, ValueError, OverflowError, UnicodeEncodeError, RuntimeE
               EOFError)
 # Books and Board.peek also raise IndexError: a probe without an entry, an index out of range, an empty stack.
 WITH_INDEX_ERROR = (*DOCUMENTED, IndexError)
-FLAGS = ("invert_color", "borders", "orientation", "flipped", "coordinates")
+FLAGS = ("invert_color", "borders", "orientation", "flipped", "coordinates", "shredder", "promoted")
+CASTLING_FIELDS = ["-", "", "KQkq", "Kq", "HAha", "Bb", "KQK", "kK", "X", "\u00d6", "KQkq "]
+OPCODES = ["bm", "am", "pv", "id", "acd", "ce", "hmvc", "fmvn", "noop", "", "-", "1x", "a b", "c\n", "\u00e9"]
+EPD_TAILS = ["", " bm e4;", " pv e4 e5 Nf3;", ' id "x \\" y";', " acd 1_0; ce -1.5e3;", " ce 1e999;", " hmvc 3;",
+             " fmvn x;", " am;", " 1x;", " - ;", ' c0 "open', " bm Z9;", ";;"]
 
 
 class FuzzError(Exception):
@@ -367,6 +371,19 @@ class Fuzzer:
             return r.choice([True, False, 0, "yes", self.numpy_like_bool()])
         if name == "piece":
             return r.choice([r.choice(LETTERS), None, "", "QQ"])
+        if name == "pieces":
+            pieces = self.board().piece_map()
+            if r.random() < 0.3:
+                pieces[r.choice([r.randrange(64), 64, -1, "e4", self.callback_index()])] = r.choice(LETTERS)
+            return pieces if r.random() < 0.9 else r.choice([list(pieces.items()), self.garbage()])
+        if name == "castling_fen":
+            return r.choice(CASTLING_FIELDS)
+        if name == "en_passant":
+            return r.choice(["legal", "xfen", "fen", None, "x", 1])
+        if name == "epd":
+            board = self.board()
+            text = " ".join(self.text().split()[:4]) if r.random() < 0.3 else board.board_fen() + " w KQkq -"
+            return text + r.choice(EPD_TAILS)
         if name == "moves":
             return self.line_of_moves()
         if name in ("termination", "value"):
@@ -391,9 +408,11 @@ class Fuzzer:
         """Positional and keyword arguments for a builtin, from its text signature, now and then malformed."""
         r = self.random
         try:
-            parameters = list(inspect.signature(function).parameters)
+            signature = inspect.signature(function).parameters.values()
         except (ValueError, TypeError):
-            parameters = []
+            signature = []
+        parameters = [p.name for p in signature if p.kind != p.VAR_KEYWORD]
+        takes_operations = any(p.kind == p.VAR_KEYWORD for p in signature)
         if skip_self and parameters[:1] == ["self"]:
             parameters = parameters[1:]
         values = [(name, self.argument(name)) for name in parameters]
@@ -405,6 +424,11 @@ class Fuzzer:
         positional = r.randrange(len(values) + 1)
         args = [value for _, value in values[:positional]]
         kwargs = dict(values[positional:])
+        if takes_operations:  # EPD operations: any opcode, any operand
+            for _ in range(r.randrange(4)):
+                kwargs[r.choice(OPCODES)] = r.choice([None, self.move(), self.line_of_moves(), self.integer(),
+                                                      r.choice([0.5, -1e300, float("inf"), float("nan")]),
+                                                      r.choice(TEXTS), self.garbage()])
         return args, kwargs
 
     def board(self):
