@@ -46,12 +46,17 @@ std::string evaluation_command(const Score& score, std::optional<std::uint64_t> 
         const auto written = std::to_chars(text, text + sizeof text, double(white.value) / 100, std::chars_format::fixed, 2);
         command = "[%eval " + std::string(text, written.ptr);
     } else if (white.value != 0) {
-        command = "[%eval #" + std::to_string(white.value);
+        command = "[%eval #";
+        command += std::to_string(white.value);
     } else {
         return "";
     }
-    if (depth) command += "," + std::to_string(*depth);
-    return command + "]";
+    if (depth) {
+        command += ',';
+        command += std::to_string(*depth);
+    }
+    command += ']';
+    return command;
 }
 
 }  // namespace tarvik::game

@@ -171,12 +171,7 @@ PyTypeObject* arrow_type() {
 
 void forget_arrow_type() { the_arrow_type = nullptr; }
 
-PyObject* to_python(const game::Arrow& arrow) {
-    PyTypeObject* type = arrow_type();
-    if (type == nullptr) return nullptr;
-    PyObject* self = type->tp_alloc(type, 0);
-    return self ? emplace_record(self, Arrow(arrow)) : nullptr;
-}
+PyObject* to_python(const game::Arrow& arrow) { return new_object<Arrow>(arrow_type(), arrow); }
 
 bool to_arrows(PyObject* value, std::vector<game::Arrow>& out) {
     if (arrow_type() == nullptr) return false;

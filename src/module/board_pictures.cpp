@@ -15,7 +15,7 @@ struct EmptySquareParam : TextParam {
 };
 
 // An integer 0..2**32-1, or None for none.
-using OptionalSquareParam = Optional<Square32Param>;
+using OptionalSquareParam = Optional<Uint32Param>;
 using SizeParam = Defaulted<OptionalSquareParam, std::uint32_t{390}>;
 
 using OptionalMoveParam = Optional<MoveParam>;
@@ -31,8 +31,8 @@ bool to_arrow(PyObject* item, std::pair<std::uint32_t, std::uint32_t>& out) {
                      PySequence_Fast_GET_SIZE(pair.get()));
         return false;
     }
-    return to_square32(PySequence_Fast_GET_ITEM(pair.get(), 0), out.first) &&
-           to_square32(PySequence_Fast_GET_ITEM(pair.get(), 1), out.second);
+    return to_uint32(PySequence_Fast_GET_ITEM(pair.get(), 0), out.first) &&
+           to_uint32(PySequence_Fast_GET_ITEM(pair.get(), 1), out.second);
 }
 
 bool to_arrows(PyObject* value, Arrows& out) {

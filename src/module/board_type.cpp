@@ -83,7 +83,7 @@ PyObject* generator_method(PyObject* self, PyObject*) {
 PyObject* is_attacked_method(PyObject* self, Arguments args, Py_ssize_t nargs, PyObject* kwnames) {
     static constexpr const char* parameters[] = {"square"};
     static constexpr Signature signature{"Board._is_attacked", parameters, 1};
-    return board_call<Access::exclusive, Square8Param>(self, signature, args, nargs, kwnames,
+    return board_call<Access::exclusive, Uint8Param>(self, signature, args, nargs, kwnames,
         [](tarvik::Board& board, std::uint8_t square) { return is_attacked(board.position, square); });
 }
 
@@ -248,15 +248,7 @@ void forget_board_type() { the_board_type = nullptr; }
 
 bool to_board(PyObject* value, tarvik::Board& out) { return copy_record(value, board_type(), "Board", out); }
 
-PyObject* to_python(tarvik::Board&& board) {
-    PyTypeObject* type = board_type();
-    if (type == nullptr) return nullptr;
-    // The memory the type's own allocator would take, without zero-filling it first:
-    // the record and its flag are constructed right away.
-    void* block = PyObject_Malloc(sizeof(Object<tarvik::Board>));
-    if (block == nullptr) return PyErr_NoMemory();
-    return emplace_record(PyObject_Init(static_cast<PyObject*>(block), type), std::move(board));
-}
+PyObject* to_python(tarvik::Board&& board) { return new_object<tarvik::Board>(board_type(), std::move(board)); }
 
 PyObject* to_python(PickledBoard&& pickled) {
     PyObject* arguments = Py_BuildValue("(s#)", pickled.fen.data(), static_cast<Py_ssize_t>(pickled.fen.size()));

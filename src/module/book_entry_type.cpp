@@ -54,7 +54,7 @@ Py_hash_t entry_hash(PyObject* self) {
 template <class Width>
 bool to_field(PyObject* value, Width& out) {
     std::uint64_t wide = 0;
-    if (!to_bitboard(value, wide)) return false;
+    if (!to_uint64(value, wide)) return false;
     if (wide > std::numeric_limits<Width>::max()) {
         PyErr_Format(PyExc_OverflowError, "%R does not fit in %d bits", value, int(8 * sizeof(Width)));
         return false;

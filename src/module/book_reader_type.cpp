@@ -56,7 +56,7 @@ bool to_book_query(PyObject* value, BookQuery& out) {
         cannot_convert(value, "Board");
         return false;
     }
-    return to_bitboard(value, out.key.emplace());
+    return to_uint64(value, out.key.emplace());
 }
 
 using BookQueryParam = Param<BookQuery, to_book_query>;
@@ -327,13 +327,7 @@ PyType_Slot slots[] = {
 PyType_Spec type_spec{"tarvik.BookReader", sizeof(Object<OpenedBook>), 0,
                       Py_TPFLAGS_DEFAULT | Py_TPFLAGS_IMMUTABLETYPE | Py_TPFLAGS_DISALLOW_INSTANTIATION, slots};
 
-PyObject* to_python(OpenedBook&& opened) {
-    PyTypeObject* type = book_reader_type();
-    if (type == nullptr) return nullptr;
-    void* block = PyObject_Malloc(sizeof(Object<OpenedBook>));
-    if (block == nullptr) return PyErr_NoMemory();
-    return emplace_record(PyObject_Init(static_cast<PyObject*>(block), type), std::move(opened));
-}
+PyObject* to_python(OpenedBook&& opened) { return new_object<OpenedBook>(book_reader_type(), std::move(opened)); }
 
 }  // namespace
 

@@ -261,7 +261,13 @@ bool read_index(PyObject* value, Read&& read) {
 
 }  // namespace
 
-bool to_bitboard(PyObject* value, std::uint64_t& out) {
+PyObject* allocate_object(PyTypeObject* type) {
+    if (type->tp_alloc != PyType_GenericAlloc || PyType_IS_GC(type)) return type->tp_alloc(type, 0);
+    void* block = PyObject_Malloc(std::size_t(type->tp_basicsize));
+    return block ? PyObject_Init(static_cast<PyObject*>(block), type) : PyErr_NoMemory();
+}
+
+bool to_uint64(PyObject* value, std::uint64_t& out) {
     return read_index(value, [&](PyObject* index) {
         const unsigned long long v = PyLong_AsUnsignedLongLong(index);
         if (v == static_cast<unsigned long long>(-1) && PyErr_Occurred()) return false;
@@ -270,7 +276,7 @@ bool to_bitboard(PyObject* value, std::uint64_t& out) {
     });
 }
 
-bool to_square32(PyObject* value, std::uint32_t& out) {
+bool to_uint32(PyObject* value, std::uint32_t& out) {
     return read_index(value, [&](PyObject* index) {
         const long v = PyLong_AsLong(index);
         if (v == -1 && PyErr_Occurred()) return false;
@@ -283,7 +289,7 @@ bool to_square32(PyObject* value, std::uint32_t& out) {
     });
 }
 
-bool to_square8(PyObject* value, std::uint8_t& out) {
+bool to_uint8(PyObject* value, std::uint8_t& out) {
     return read_index(value, [&](PyObject* index) {
         const int v = PyLong_AsInt(index);  // beyond the C int range: the interpreter's OverflowError
         if (v == -1 && PyErr_Occurred()) return false;
@@ -318,8 +324,6 @@ bool to_bytes(PyObject* value, std::string& out) {
     out.assign(PyBytes_AS_STRING(value), static_cast<std::size_t>(PyBytes_GET_SIZE(value)));
     return true;
 }
-
-bool to_depth(PyObject* value, std::uint32_t& out) { return to_square32(value, out); }
 
 bool to_thread_count(PyObject* value, std::uint32_t& out) {
     constexpr long long MOST = 1024;  // more would be a mistake, not a machine

@@ -87,22 +87,18 @@ Object<Record>* as_object(PyObject* self) {
     return reinterpret_cast<Object<Record>*>(self);
 }
 
-// Builds the record inside memory the type allocated.
-template <class Record>
-PyObject* emplace_record(PyObject* self, Record&& record) {
-    auto* object = as_object<std::remove_cvref_t<Record>>(self);
-    new (&object->record) std::remove_cvref_t<Record>(std::forward<Record>(record));
-    new (&object->access) AccessFlag();
-    return self;
-}
+// Memory for an instance of `type`, its header set: the type's own allocator where
+// it has one (a free list, a garbage-collected type), else the object allocator
+// without zero-filling, as the record is constructed right away.
+PyObject* allocate_object(PyTypeObject* type);
 
-// A new instance of `type` (nullptr with the error set when it or the memory is
-// missing) whose record is built in place from `arguments`. Records are built
-// from moved or plain values, which do not throw.
+// The one way instances are made: a new instance of `type` (nullptr with the error
+// set when it or the memory is missing) whose record is built in place from
+// `arguments`. Records are built from moved or plain values, which do not throw.
 template <class Record, class... Arguments>
 PyObject* new_object(PyTypeObject* type, Arguments&&... arguments) {
     if (type == nullptr) return nullptr;
-    PyObject* self = type->tp_alloc(type, 0);
+    PyObject* self = allocate_object(type);
     if (self == nullptr) return nullptr;
     auto* object = as_object<Record>(self);
     new (&object->record) Record(std::forward<Arguments>(arguments)...);
@@ -238,15 +234,15 @@ bool bind_arguments(const Signature& signature, PyObject* const* args, Py_ssize_
 // and returns false.
 bool to_text(PyObject* value, std::string& out);
 bool to_char(PyObject* value, char32_t& out);
-bool to_bitboard(PyObject* value, std::uint64_t& out);
-bool to_square32(PyObject* value, std::uint32_t& out);
-bool to_square8(PyObject* value, std::uint8_t& out);
+// Integers named by their width: from 0 to 2**64 - 1, 2**32 - 1 and 255, else OverflowError.
+bool to_uint64(PyObject* value, std::uint64_t& out);
+bool to_uint32(PyObject* value, std::uint32_t& out);
+bool to_uint8(PyObject* value, std::uint8_t& out);
 bool to_square(PyObject* value, std::uint8_t& out);  // 0..63; other integers raise ValueError
 bool to_bool(PyObject* value, bool& out);
 bool to_truth(PyObject* value, bool& out);  // any object, by its truth value
 
 bool to_bytes(PyObject* value, std::string& out);
-bool to_depth(PyObject* value, std::uint32_t& out);  // a non-negative int below 2**32
 bool to_count(PyObject* value, long long& out);      // any int of 64 bits
 bool to_any(PyObject* value, PyObject*& out);        // any object, borrowed for the call
 
@@ -281,20 +277,20 @@ struct Optional {
 
 using TextParam = Param<std::string, to_text>;
 using BytesParam = Param<std::string, to_bytes>;
-using DepthParam = Param<std::uint32_t, to_depth>;
+using DepthParam = Param<std::uint32_t, to_uint32>;  // a perft depth
 using CountParam = Param<long long, to_count>;
 using AnyParam = Param<PyObject*, to_any>;
 using OptionalTextParam = Optional<TextParam>;
 using CharParam = Param<char32_t, to_char>;
 using OptionalCharParam = Optional<CharParam>;
-using BitboardParam = Param<std::uint64_t, to_bitboard>;
-using OffsetParam = Param<std::uint64_t, to_bitboard>;  // a byte offset in a source: any int below 2**64
+using BitboardParam = Param<std::uint64_t, to_uint64>;
+using OffsetParam = Param<std::uint64_t, to_uint64>;  // a byte offset in a source
 // Worker threads: from 1 to 1024 (None, every core the process may use, is read by
 // Optional and counted by the caller).
 bool to_thread_count(PyObject* value, std::uint32_t& out);
 using ThreadCountParam = Param<std::uint32_t, to_thread_count>;
-using Square32Param = Param<std::uint32_t, to_square32>;
-using Square8Param = Param<std::uint8_t, to_square8>;
+using Uint32Param = Param<std::uint32_t, to_uint32>;
+using Uint8Param = Param<std::uint8_t, to_uint8>;
 using SquareParam = Param<std::uint8_t, to_square>;
 using BoolParam = Param<bool, to_bool>;
 using TrueParam = Defaulted<BoolParam, true>;

@@ -119,7 +119,7 @@ bool to_nags(PyObject* value, std::vector<std::uint32_t>& out) {
     if (!iterator) return false;
     while (PyObject* item = PyIter_Next(iterator.get())) {
         std::uint32_t nag = 0;
-        const bool read = to_depth(item, nag);
+        const bool read = to_uint32(item, nag);
         Py_DECREF(item);
         if (!read) return false;
         out.push_back(nag);

@@ -103,7 +103,8 @@ PyObject* board_method(PyObject* self, PyObject*) {
     });
 }
 
-using ColumnsParam = Defaulted<Optional<Square32Param>, std::uint32_t{80}>;
+// Lines as long as the exporter makes them by default.
+using ColumnsParam = Defaulted<Optional<Uint32Param>, std::uint32_t(*game::ExportOptions{}.columns)>;
 
 PyObject* export_method(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     static constexpr const char* parameters[] = {"columns", "headers", "comments", "variations"};
@@ -322,11 +323,7 @@ PyTypeObject* game_type() {
 void forget_game_type() { the_game_type = nullptr; }
 
 PyObject* to_python(game::GameRecord&& record) {
-    PyTypeObject* type = game_type();
-    if (type == nullptr) return nullptr;
-    void* block = PyObject_Malloc(sizeof(Object<GameData>));
-    if (block == nullptr) return PyErr_NoMemory();
-    return emplace_record(PyObject_Init(static_cast<PyObject*>(block), type), GameData{std::move(record)});
+    return new_object<GameData>(game_type(), std::move(record));
 }
 
 const std::vector<Position>& GameData::positions() const {

@@ -46,7 +46,7 @@ void move_free(void* block) {
 PyObject* move_vectorcall(PyObject*, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) {
     static constexpr const char* parameters[] = {"from_square", "to_square", "promotion"};
     static constexpr Signature signature{"Move.__new__", parameters, 2};
-    return call_function<Square32Param, Square32Param, OptionalCharParam>(
+    return call_function<Uint32Param, Uint32Param, OptionalCharParam>(
         signature, args, PyVectorcall_NARGS(nargsf), kwnames,
         [](std::uint32_t from, std::uint32_t to, std::optional<char32_t> promotion) {
             return Move{from, to, promotion};
@@ -99,12 +99,12 @@ PyObject* get_promotion(PyObject* self, void*) {
 }
 
 int set_from_square(PyObject* self, PyObject* value, void*) {
-    return set_attribute<Move, Square32Param>(self, value, "from_square",
+    return set_attribute<Move, Uint32Param>(self, value, "from_square",
                                               [](Move& move, std::uint32_t square) { move.from_square = square; });
 }
 
 int set_to_square(PyObject* self, PyObject* value, void*) {
-    return set_attribute<Move, Square32Param>(self, value, "to_square",
+    return set_attribute<Move, Uint32Param>(self, value, "to_square",
                                               [](Move& move, std::uint32_t square) { move.to_square = square; });
 }
 
@@ -174,12 +174,6 @@ bool to_moves(PyObject* value, std::vector<Move>& out) {
     return ok && !PyErr_Occurred();
 }
 
-PyObject* to_python(const Move& move) {
-    PyTypeObject* type = move_type();
-    if (type == nullptr) return nullptr;
-    PyObject* self = move_alloc(type, 0);
-    if (self == nullptr) return nullptr;
-    return emplace_record(self, Move(move));
-}
+PyObject* to_python(const Move& move) { return new_object<Move>(move_type(), move); }
 
 }  // namespace tarvik::module

@@ -98,8 +98,7 @@ PyTypeObject* create_termination_type() {
     PyTypeObject* type = create_type(termination_spec, ClassDoc::kept);
     if (type == nullptr) return nullptr;
     for (std::size_t i = 0; i < TERMINATION_NAMES.size(); ++i) {
-        PyObject* member = type->tp_alloc(type, 0);
-        if (member != nullptr) emplace_record(member, static_cast<Termination>(i + 1));
+        PyObject* member = new_object<Termination>(type, static_cast<Termination>(i + 1));
         the_terminations[i] = member;
         if (member == nullptr || !set_class_attribute(type, TERMINATION_NAMES[i], member)) {
             for (PyObject*& made : the_terminations) Py_CLEAR(made);
@@ -240,10 +239,7 @@ void forget_outcome_types() {
 
 PyObject* to_python(GameEnd&& end) {
     if (!end.outcome) Py_RETURN_NONE;
-    PyTypeObject* type = outcome_type();
-    if (type == nullptr) return nullptr;
-    PyObject* self = type->tp_alloc(type, 0);
-    return self ? emplace_record(self, Outcome(*end.outcome)) : nullptr;
+    return new_object<Outcome>(outcome_type(), *end.outcome);
 }
 
 }  // namespace tarvik::module

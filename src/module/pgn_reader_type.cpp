@@ -127,14 +127,8 @@ void dealloc(PyObject* self) {
     dealloc_object<ReaderData>(self);
 }
 
-PyObject* refuse_construction(PyTypeObject*, PyObject*, PyObject*) {
-    PyErr_SetString(PyExc_TypeError, "PgnReader objects come from tarvik.read_pgn()");
-    return nullptr;
-}
-
 PyType_Slot slots[] = {
     {Py_tp_doc, const_cast<char*>(doc("PgnReader"))},
-    {Py_tp_new, reinterpret_cast<void*>(refuse_construction)},
     {Py_tp_dealloc, reinterpret_cast<void*>(dealloc)},
     {Py_tp_traverse, reinterpret_cast<void*>(traverse)},
     {Py_tp_clear, reinterpret_cast<void*>(clear)},
@@ -144,7 +138,8 @@ PyType_Slot slots[] = {
 };
 
 PyType_Spec type_spec{"tarvik.PgnReader", sizeof(Object<ReaderData>), 0,
-                      Py_TPFLAGS_DEFAULT | Py_TPFLAGS_IMMUTABLETYPE | Py_TPFLAGS_HAVE_GC, slots};
+                      Py_TPFLAGS_DEFAULT | Py_TPFLAGS_IMMUTABLETYPE | Py_TPFLAGS_HAVE_GC |
+                          Py_TPFLAGS_DISALLOW_INSTANTIATION, slots};
 
 // Hands the source to worker threads, when more than one is asked for.
 void start_workers(ReaderData& data, std::optional<std::uint32_t> threads) {
@@ -173,12 +168,9 @@ PyObject* read_pgn(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject*
         return nullptr;
     }
     const auto& [source, start, stop, headers_only, threads] = values;
-    PyTypeObject* type = pgn_reader_type();
-    if (type == nullptr) return nullptr;
-    PyObject* self = type->tp_alloc(type, 0);
+    PyObject* self = new_object<ReaderData>(pgn_reader_type(), game::ReadOptions{headers_only});
     if (self == nullptr) return nullptr;
-    ReaderData* data = new (&as_object<ReaderData>(self)->record) ReaderData(game::ReadOptions{headers_only});
-    new (&as_object<ReaderData>(self)->access) AccessFlag();
+    ReaderData* data = &as_object<ReaderData>(self)->record;
     data->start = start;
     data->stop = stop;
     if (!open_corpus_source(source, start, stop, "read_pgn", data->source)) {

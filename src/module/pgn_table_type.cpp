@@ -271,11 +271,6 @@ void dealloc(PyObject* self) {
     dealloc_object<TableData>(self);
 }
 
-PyObject* refuse_construction(PyTypeObject*, PyObject*, PyObject*) {
-    PyErr_SetString(PyExc_TypeError, "PgnTable objects come from tarvik.pgn_table()");
-    return nullptr;
-}
-
 PyMethodDef methods[] = {
     {"__arrow_c_schema__", method_pointer(arrow_schema_method), METH_NOARGS, doc("PgnTable.__arrow_c_schema__")},
     {"__arrow_c_stream__", method_pointer(arrow_stream_method), METH_FASTCALL | METH_KEYWORDS,
@@ -285,7 +280,6 @@ PyMethodDef methods[] = {
 
 PyType_Slot slots[] = {
     {Py_tp_doc, const_cast<char*>(doc("PgnTable"))},
-    {Py_tp_new, reinterpret_cast<void*>(refuse_construction)},
     {Py_tp_dealloc, reinterpret_cast<void*>(dealloc)},
     {Py_tp_traverse, reinterpret_cast<void*>(traverse)},
     {Py_tp_clear, reinterpret_cast<void*>(clear)},
@@ -294,7 +288,8 @@ PyType_Slot slots[] = {
 };
 
 PyType_Spec type_spec{"tarvik.PgnTable", sizeof(Object<TableData>), 0,
-                      Py_TPFLAGS_DEFAULT | Py_TPFLAGS_IMMUTABLETYPE | Py_TPFLAGS_HAVE_GC, slots};
+                      Py_TPFLAGS_DEFAULT | Py_TPFLAGS_IMMUTABLETYPE | Py_TPFLAGS_HAVE_GC |
+                          Py_TPFLAGS_DISALLOW_INSTANTIATION, slots};
 
 }  // namespace
 
@@ -325,11 +320,7 @@ PyObject* pgn_table(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject
     data.options.start = start;
     data.options.stop = stop;
     if (batch_rows) data.batch_rows = *batch_rows;
-    PyTypeObject* type = pgn_table_type();
-    if (type == nullptr) return nullptr;
-    PyObject* self = type->tp_alloc(type, 0);
-    if (self == nullptr) return nullptr;
-    return emplace_record(self, std::move(data));
+    return new_object<TableData>(pgn_table_type(), std::move(data));
 }
 
 PyTypeObject* pgn_table_type() {

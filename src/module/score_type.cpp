@@ -162,11 +162,6 @@ bool to_score(PyObject* value, game::Score& out) {
     return true;
 }
 
-PyObject* to_python(const game::Score& score) {
-    PyTypeObject* type = score_type();
-    if (type == nullptr) return nullptr;
-    PyObject* self = type->tp_alloc(type, 0);
-    return self ? emplace_record(self, Score(score)) : nullptr;
-}
+PyObject* to_python(const game::Score& score) { return new_object<Score>(score_type(), score); }
 
 }  // namespace tarvik::module
