@@ -4,6 +4,7 @@ and the demo type-checks against it under mypy --strict."""
 import ast
 import inspect
 import pathlib
+import re
 import subprocess
 import sys
 
@@ -64,3 +65,43 @@ def test_the_reference_and_the_compiled_docstrings_are_derived_from_the_stub(tmp
     board = next(node for node in tree.body if isinstance(node, ast.ClassDef) and node.name == "Board")
     to_fen = next(node for node in board.body if isinstance(node, ast.FunctionDef) and node.name == "to_fen")
     assert inspect.getdoc(tarvik.Board.to_fen) == ast.get_docstring(to_fen)
+
+
+def stub_signatures():
+    """Each function's and method's parameters as the stub gives them: names (self and cls left out, a
+    **kwargs as the keyword-only name it is), how many are required, how many keyword-only."""
+    found = {}
+
+    def add(name, arguments):
+        positional = [a.arg for a in arguments.posonlyargs + arguments.args if a.arg not in ("self", "cls")]
+        keyword_only = [a.arg for a in arguments.kwonlyargs] + ([arguments.kwarg.arg] if arguments.kwarg else [])
+        found[name] = (positional + keyword_only, len(positional) - len(arguments.defaults), len(keyword_only))
+
+    for node in ast.parse(STUB.read_text()).body:
+        if isinstance(node, ast.FunctionDef):
+            add(node.name, node.args)
+        elif isinstance(node, ast.ClassDef):
+            for member in node.body:
+                if isinstance(member, ast.FunctionDef):
+                    add(f"{node.name}.{member.name}", member.args)
+    return found
+
+
+def test_the_bindings_take_the_parameters_the_stub_documents():
+    # The C++ bindings spell their parameters out for binding; the stub is where they are documented.
+    # Every binding that names itself must agree with the stub on names, order, required and keyword-only.
+    stub = stub_signatures()
+    checked = 0
+    for path in sorted((REPO / "src" / "module").glob("*.cpp")):
+        text = path.read_text()
+        arrays = {}  # the latest array of each name: a file declares `parameters` once per function
+        for match in re.finditer(r'constexpr const char\* (\w+)\[\] = \{([^}]*)\};|'
+                                 r'\{"([\w.]+)", (\w+), (\d+)(?:, (\d+))?\}', text):
+            array_name, items, name, array, required, keyword_only = match.groups()
+            if array_name:
+                arrays[array_name] = re.findall(r'"([^"]*)"', items)
+            elif array in arrays:
+                assert name in stub, f"{path.name}: {name} is not in the stub"
+                assert stub[name] == (arrays[array], int(required), int(keyword_only or 0)), (path.name, name)
+                checked += 1
+    assert checked > 80

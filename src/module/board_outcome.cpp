@@ -19,7 +19,7 @@ constexpr const char* CLAIM_DRAW[] = {"claim_draw"};
 PyObject* outcome_method(PyObject* self, Arguments args, Py_ssize_t nargs, PyObject* kwnames) {
     static constexpr Signature signature{"Board.outcome", CLAIM_DRAW, 0, 1};
     return claim_draw_call(self, signature, args, nargs, kwnames,
-                           [](std::optional<Outcome> end) { return GameEnd{end}; });
+                           [](std::optional<Outcome> end) { return OutcomeOrNone{end}; });
 }
 
 PyObject* result_method(PyObject* self, Arguments args, Py_ssize_t nargs, PyObject* kwnames) {

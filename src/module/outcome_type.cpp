@@ -142,7 +142,7 @@ PyObject* outcome_vectorcall(PyObject*, PyObject* const* args, std::size_t nargs
     static constexpr Signature signature{"Outcome.__new__", parameters, 2};
     return call_function<Param<Termination, to_termination>, Param<std::optional<bool>, to_winner>>(
         signature, args, PyVectorcall_NARGS(nargsf), kwnames,
-        [](Termination termination, std::optional<bool> winner) { return GameEnd{Outcome{termination, winner}}; });
+        [](Termination termination, std::optional<bool> winner) { return OutcomeOrNone{Outcome{termination, winner}}; });
 }
 
 PyObject* outcome_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
@@ -237,7 +237,7 @@ void forget_outcome_types() {
     the_terminations.fill(nullptr);
 }
 
-PyObject* to_python(GameEnd&& end) {
+PyObject* to_python(OutcomeOrNone&& end) {
     if (!end.outcome) Py_RETURN_NONE;
     return new_object<Outcome>(outcome_type(), *end.outcome);
 }

@@ -23,10 +23,10 @@ void forget_board_state_type();
 void forget_outcome_types();
 
 // How a game ended, as an Outcome object, or None.
-struct GameEnd {
+struct OutcomeOrNone {
     std::optional<tarvik::Outcome> outcome;
 };
-PyObject* to_python(GameEnd&& end);
+PyObject* to_python(OutcomeOrNone&& end);
 
 // What pickling a Board needs: Board(fen), then __setstate__(state).
 struct PickledBoard {
