@@ -172,13 +172,14 @@ std::vector<std::pair<std::string_view, std::string_view>> exported_tags(const G
         if (!(game.removed_roster >> i & 1)) tags.push_back(ROSTER[i]);
     }
     const auto defaults = std::ptrdiff_t(tags.size());
-    for (const auto& [name, value] : game.distinct_tags()) {
+    for (const auto& tag : game.distinct_tags()) {
         const auto defaults_end = tags.begin() + defaults;
-        const auto roster = std::find_if(tags.begin(), defaults_end, [&](const auto& entry) { return entry.first == name; });
+        const auto roster =
+            std::find_if(tags.begin(), defaults_end, [&](const auto& entry) { return entry.first == tag.first; });
         if (roster == defaults_end) {
-            tags.emplace_back(name, value);
+            tags.push_back(tag);
         } else {
-            roster->second = value;
+            roster->second = tag.second;
         }
     }
     for (auto& [name, value] : tags) {

@@ -12,6 +12,9 @@
 // first byte picks, as worker threads read a corpus: the stretches' games must be
 // the whole text's.
 //
+// Every game read is also kept as bytes and rebuilt, and its comments annotated;
+// the input itself is offered as kept bytes, which must be refused or rebuilt.
+//
 // Build and run by tests/fuzz/run_pgn_fuzz.sh.
 #include <bzlib.h>
 #include <zlib.h>
@@ -28,8 +31,13 @@
 
 #include "corpus/decompress.hpp"
 #include "corpus/game_pipeline.hpp"
+#include "board/failure.hpp"
+#include "board/fen.hpp"
+#include "game/annotation_edits.hpp"
+#include "game/annotations.hpp"
 #include "game/export.hpp"
 #include "game/reader.hpp"
+#include "game/record_bytes.hpp"
 
 namespace {
 
@@ -43,7 +51,24 @@ struct Summary {
     bool operator==(const Summary&) const = default;
 };
 
-Summary summary(const GameRecord& game) { return {game.offset, export_pgn(game, {std::nullopt, true, true, true})}; }
+Summary summary(const GameRecord& game) { return {game.offset, export_pgn(game, {.columns = std::nullopt})}; }
+
+// A game kept as pickling keeps it must come back the same; its comments with a
+// clock, an evaluation and arrows written in must read those back.
+void check_kept_and_annotated(const GameRecord& game) {
+    const GameRecord again = record_from_bytes(game.start, record_bytes(game));
+    if (summary(again) != summary(game) || again.errors != game.errors) std::abort();
+    for (const Node& node : game.nodes) {
+        const std::string_view comment = game.view(node.comment);
+        if (read_clock(with_clock(comment, 61.5)) != 61.5) std::abort();
+        const Score score{true, Score::Kind::centipawns, -35};
+        const std::optional<Evaluation> evaluation = read_evaluation(with_evaluation(comment, score, 12));
+        if (!evaluation || evaluation->centipawns != -35 || evaluation->depth != 12u) std::abort();
+        const std::vector<Arrow> arrows{{12, 28, 'R'}, {3, 3, 'G'}};
+        if (read_arrows(with_arrows(comment, arrows)).size() < arrows.size()) std::abort();
+        with_clock(comment, std::nullopt), with_evaluation(comment, std::nullopt, std::nullopt), with_arrows(comment, {});
+    }
+}
 
 std::vector<Summary> read_all(PgnReader& reader, std::string_view source, std::size_t piece) {
     std::vector<Summary> games;
@@ -51,7 +76,8 @@ std::vector<Summary> read_all(PgnReader& reader, std::string_view source, std::s
     for (;;) {
         while (std::optional<GameRecord> game = reader.next()) {
             games.push_back(summary(*game));
-            export_pgn(*game, {std::size_t{20}, false, true, false});
+            export_pgn(*game, {.columns = 20, .headers = false, .variations = false});
+            check_kept_and_annotated(*game);
         }
         if (!reader.wants_input()) return games;
         if (fed == source.size()) {
@@ -190,6 +216,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (game.offset >= cut) expected.push_back(game);
     }
     if (after_cut != expected) std::abort();
+
+    // Bytes that are no kept game are refused, never trusted.
+    try {
+        record_from_bytes(tarvik::board_from_fen(std::string(tarvik::DEFAULT_FEN)), source);
+    } catch (const tarvik::RejectedInput&) {
+    }
 
     check_decompression(source, piece, data[1], whole);
     if (read_in_stretches(source, 1 + data[0] * 3) != whole) std::abort();
