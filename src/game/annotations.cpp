@@ -49,8 +49,8 @@ double decimal(std::string_view text) {
     return value;
 }
 
-// h:mm:ss(.s) at `at`, then "]": the seconds it says, and where the "]" is.
-std::optional<std::pair<double, std::size_t>> clock_at(std::string_view text, std::size_t at) {
+// h:mm:ss(.s) at `at`, then "]": the seconds it says; `close` learns where the "]" is.
+std::optional<double> clock_at(std::string_view text, std::size_t at, std::size_t& close) {
     const std::size_t hours = digits_at(text, at);
     if (!hours || at + hours >= text.size() || text[at + hours] != ':') return std::nullopt;
     const std::size_t minutes_at = at + hours + 1, minutes = digits_at(text, minutes_at);
@@ -65,13 +65,14 @@ std::optional<std::pair<double, std::size_t>> clock_at(std::string_view text, st
                              // Exact, as Python adds the integers before the fraction.
                              ? double(*number<std::uint64_t>(h) * 3600 + *number<std::uint64_t>(m) * 60)
                              : decimal(h) * 3600 + decimal(m) * 60;
-    return std::pair{whole + decimal(text.substr(seconds_at, seconds_end - seconds_at)), seconds_end};
+    close = seconds_end;
+    return whole + decimal(text.substr(seconds_at, seconds_end - seconds_at));
 }
 
 // The evaluation at `at`: "#" and a signed mate distance, or centipawns as a
 // decimal of at most ten digits before the point and two after; then an optional
-// ",depth" and "]". With it, where the "]" is.
-std::optional<std::pair<Evaluation, std::size_t>> evaluation_at(std::string_view text, std::size_t at) {
+// ",depth" and "]"; `close` learns where the "]" is.
+std::optional<Evaluation> evaluation_at(std::string_view text, std::size_t at, std::size_t& close) {
     Evaluation evaluation;
     std::size_t end = at;
     const bool mate = end < text.size() && text[end] == '#';
@@ -103,41 +104,47 @@ std::optional<std::pair<Evaluation, std::size_t>> evaluation_at(std::string_view
         end += 1 + depth;
     }
     if (end >= text.size() || text[end] != ']') return std::nullopt;
-    return std::pair{evaluation, end};
+    close = end;
+    return evaluation;
 }
 
-// The first well-formed command `name` ("[%clk") whose argument `read` reads.
+// The first well-formed command `name` ("[%clk") whose argument `read` reads:
+// its value, and in `span` where it stands. Inlined: the table builders read every
+// comment of a corpus through it.
 template <class Read>
-auto first_command(std::string_view comment, std::string_view name, Read&& read)
-    -> std::optional<std::pair<CommandSpan, decltype(read(comment, 0)->first)>> {
+[[gnu::always_inline]] inline auto first_command(std::string_view comment, std::string_view name, Read&& read, CommandSpan& span) {
     for (std::size_t at = comment.find(name); at != std::string_view::npos; at = comment.find(name, at + 1)) {
         if (const std::size_t argument = argument_at(comment, at, name)) {
-            if (const auto value = read(comment, argument)) return std::pair{CommandSpan{at, value->second + 1}, value->first};
+            std::size_t close = 0;
+            if (auto value = read(comment, argument, close)) {
+                span = {at, close + 1};
+                return value;
+            }
         }
     }
-    return std::nullopt;
+    return decltype(read(comment, 0, std::declval<std::size_t&>())){};
 }
 
 }  // namespace
 
 std::optional<double> read_clock(std::string_view comment) {
-    const auto found = first_command(comment, "[%clk", clock_at);
-    return found ? std::optional(found->second) : std::nullopt;
+    CommandSpan span;
+    return first_command(comment, "[%clk", clock_at, span);
 }
 
 std::optional<Evaluation> read_evaluation(std::string_view comment) {
-    const auto found = first_command(comment, "[%eval", evaluation_at);
-    return found ? std::optional(found->second) : std::nullopt;
+    CommandSpan span;
+    return first_command(comment, "[%eval", evaluation_at, span);
 }
 
 std::optional<CommandSpan> find_clock(std::string_view comment) {
-    const auto found = first_command(comment, "[%clk", clock_at);
-    return found ? std::optional(found->first) : std::nullopt;
+    CommandSpan span;
+    return first_command(comment, "[%clk", clock_at, span) ? std::optional(span) : std::nullopt;
 }
 
 std::optional<CommandSpan> find_evaluation(std::string_view comment) {
-    const auto found = first_command(comment, "[%eval", evaluation_at);
-    return found ? std::optional(found->first) : std::nullopt;
+    CommandSpan span;
+    return first_command(comment, "[%eval", evaluation_at, span) ? std::optional(span) : std::nullopt;
 }
 
 }  // namespace tarvik::game

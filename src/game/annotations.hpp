@@ -22,7 +22,7 @@ struct Evaluation {
 std::optional<Evaluation> read_evaluation(std::string_view comment);
 
 // Where the command read_clock or read_evaluation reads stands in the comment:
-// from its "[" to its "]", both included.
+// from its "[" to one past its "]".
 struct CommandSpan {
     std::size_t begin = 0;
     std::size_t end = 0;
