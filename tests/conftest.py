@@ -67,9 +67,9 @@ def random_game(fen, seed, plies, choose, goes_on=lambda theirs: True):
         moves = list(theirs.legal_moves)
         if not moves or not goes_on(theirs):
             return
-        move = choose(rng, theirs, moves)
-        ours.push_uci(move.uci())
-        theirs.push(move)
+        chosen = choose(rng, theirs, moves)
+        ours.push_uci(chosen.uci())
+        theirs.push(chosen)
         yield ours, theirs
 
 

@@ -330,7 +330,7 @@ def test_san_text_is_read_as_python_chess_reads_it(fen, text):
     assert got == expected
 
 
-# ---------------------------------------------------------------- repetitions, castling letters and SAN on contrived boards
+# ---------------------------------------------------------------- contrived boards
 
 
 def test_an_en_passant_capture_that_is_only_pseudo_legal_does_not_make_a_position_new():
