@@ -100,9 +100,9 @@ def board_api(positions, target, repeat_count):
 if __name__ == "__main__":
     import sys
 
-    import bench as tools
+    import positions
 
-    sizes = tools.QUICK if "--quick" in sys.argv else tools.FULL
-    table = tools.PERFT_SUITE + tools.random_middlegames(sizes.random_positions, seed=2024)
+    sizes = positions.QUICK if "--quick" in sys.argv else positions.FULL
+    table = positions.PERFT_SUITE + positions.random_middlegames(sizes.random_positions, seed=2024)
     ratios = board_api(table, sizes.call_target, sizes.repeat)
-    print(", ".join(f"{operation} {tools.ratio(value)}" for operation, value in ratios.items()))
+    print(", ".join(f"{operation} {tables.ratio(value)}" for operation, value in ratios.items()))

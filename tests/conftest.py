@@ -4,9 +4,11 @@ import ctypes
 import ctypes.util
 import importlib.machinery
 import pathlib
+import random
 import sys
 import types
 
+import chess
 import pytest
 
 import tarvik
@@ -29,6 +31,46 @@ def names(bitboard):
 
 def ucis(moves):
     return [move.uci() for move in moves]
+
+
+def move(uci):
+    """The Move a UCI text names, built without a board."""
+    return tarvik.Move(square(uci[:2]), square(uci[2:4]), uci[4:] or None)
+
+
+def played(fen, uci_moves):
+    """The board of `fen` after the moves, each applied with apply_move (no legality check of its own)."""
+    board = tarvik.Board(fen)
+    for uci in uci_moves:
+        board.apply_move(move(uci))
+    return board
+
+
+def played_san(fen, sans):
+    """The board of `fen` after the moves, each pushed as SAN."""
+    board = tarvik.Board(fen)
+    for san in sans:
+        board.push_san(san)
+    return board
+
+
+def random_game(fen, seed, plies, choose, goes_on=lambda theirs: True):
+    """(ours, python-chess's) after each ply of a seeded random game, both boards played alike.
+
+    `choose(rng, theirs, moves)` picks each move from python-chess's legal moves; the game ends after `plies`
+    plies, where no move is left, or where `goes_on(theirs)` is false.
+    """
+    rng = random.Random(seed)
+    ours, theirs = tarvik.Board(fen), chess.Board(fen)
+    yield ours, theirs
+    for _ in range(plies):
+        moves = list(theirs.legal_moves)
+        if not moves or not goes_on(theirs):
+            return
+        chosen = choose(rng, theirs, moves)
+        ours.push_uci(chosen.uci())
+        theirs.push(chosen)
+        yield ours, theirs
 
 
 def load_script(path, name):

@@ -3,20 +3,9 @@
 import pytest
 
 import tarvik
-from conftest import PanicException, bitboard, names, observable, square, ucis
+from conftest import PanicException, bitboard, move, names, observable, played, ucis
 
 START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"
-
-
-def move(uci):
-    return tarvik.Move(square(uci[:2]), square(uci[2:4]), uci[4:] or None)
-
-
-def played(fen, *moves):
-    board = tarvik.Board(fen)
-    for uci in moves:
-        board.apply_move(move(uci))
-    return board
 
 
 def assert_stacks_empty(board):
@@ -60,7 +49,7 @@ def test_apply_move_then_pop(fen, uci, placement):
     ("4k3/8/8/8/3p4/8/4P3/4K3 w - - 0 1", "e2e4 e8e7 e1d1", "d4d3"),  # the square lasts one reply
 ])
 def test_en_passant_square_after_a_move(fen, moves, reply):
-    assert ucis(played(fen, *moves.split()).pawn_moves()) == reply.split()
+    assert ucis(played(fen, moves.split()).pawn_moves()) == reply.split()
 
 
 @pytest.mark.parametrize("fen, uci", [
@@ -78,7 +67,7 @@ def test_nothing_happens_off_the_board(fen, uci):
 
 
 def test_mover_colour_is_not_checked():
-    board = played(START, "e7e5")
+    board = played(START, ["e7e5"])
     assert names(board.get_pieces("p")) == names(tarvik.Board().get_pieces("p") ^ bitboard("e7", "e5"))
     assert names(board.get_pieces("w")) == names(tarvik.Board().get_pieces("w") | bitboard("e7", "e5"))
     assert names(board.get_pieces("a")) == names(tarvik.Board().get_pieces("a") | bitboard("e5"))
@@ -118,7 +107,7 @@ def test_pop_restores_whole_snapshots_newest_first():
 
 
 def test_argument_errors_change_nothing():
-    board = played(START, "e2e4")
+    board = played(START, ["e2e4"])
     before = observable(board)
     with pytest.raises(TypeError, match="^argument 'mov': 'int' object cannot be converted to 'Move'$"):
         board.apply_move(5)

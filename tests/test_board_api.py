@@ -8,6 +8,7 @@ import chess
 import pytest
 
 import tarvik
+from conftest import random_game
 from tarvik import Board, Move
 from test_oracle import POSITIONS
 
@@ -40,28 +41,22 @@ STARTS = POSITIONS + ODD_STARTS
 GAMES, PLIES = 3, 40
 
 
-def random_game(fen, seed):
+def seeded_game(fen, seed):
     """(ours, theirs) after each ply of a seeded random game; half the games prefer moves that can be taken back."""
-    rng = random.Random(seed)
     shuffling = seed % 2 == 1
-    # The lenient constructor keeps castling rights no rook can use, as python-chess does until a move is played.
-    ours, theirs = Board(fen), chess.Board(fen)
-    yield ours, theirs
-    for _ in range(PLIES):
-        moves = list(theirs.legal_moves)
-        if not playable(theirs) or not moves or theirs.is_game_over():
-            return
+
+    def choose(rng, theirs, moves):
         quiet = [m for m in moves if not theirs.is_zeroing(m) and not theirs.is_castling(m)]
-        move = rng.choice(quiet if shuffling and quiet else moves)
-        ours.push_uci(move.uci())
-        theirs.push(move)
-        yield ours, theirs
+        return rng.choice(quiet if shuffling and quiet else moves)
+
+    # The lenient constructor keeps castling rights no rook can use, as python-chess does until a move is played.
+    return random_game(fen, seed, PLIES, choose, goes_on=lambda theirs: playable(theirs) and not theirs.is_game_over())
 
 
 def positions():
     for index, fen in enumerate(STARTS):
         for game in range(GAMES):
-            yield from random_game(fen, seed=100 * index + game)
+            yield from seeded_game(fen, seed=100 * index + game)
 
 
 def playable(theirs):
@@ -185,7 +180,7 @@ def test_variation_san_agrees():
         if not playable(chess.Board(fen)):
             continue
         for game in range(GAMES):
-            *_, (_, theirs) = random_game(fen, seed=100 * index + game)
+            *_, (_, theirs) = seeded_game(fen, seed=100 * index + game)
             moves = list(theirs.move_stack)
             for start in (0, 1):
                 ours_start, theirs_start = Board.from_fen(fen), chess.Board(fen)

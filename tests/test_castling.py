@@ -6,17 +6,10 @@ import re
 import pytest
 
 import tarvik
-from conftest import PanicException, square, ucis
+from conftest import PanicException, played, ucis
 
 HOME = "r3k2r/8/8/8/8/8/8/R3K2R"  # kings and rooks at home, nothing between them
 UNWRAP = "called `Option::unwrap()` on a `None` value"
-
-
-def played(fen, *moves):
-    board = tarvik.Board(fen)
-    for uci in moves:
-        board.apply_move(tarvik.Move(square(uci[:2]), square(uci[2:4]), uci[4:] or None))
-    return board
 
 
 def rights(make):
@@ -76,12 +69,12 @@ def test_removal_keeps_the_order_of_the_other_letters():
     ("R3k3/8/8/8/8/8/8/4K3 w q - 0 1", "a8a7", "q"),  # leaving the other side's corner takes nothing
 ])
 def test_apply_move_keeps_rights_by_the_rules(fen, move, left):
-    assert rights(lambda: played(fen, move)) == left
+    assert rights(lambda: played(fen, [move])) == left
 
 
 def test_king_move_keeps_the_other_characters_in_place():
     # 'x' is a lower-case letter, so it asks Black's queen side.
-    board = played(f"{HOME} w qxKk - 0 1", "e1e2")
+    board = played(f"{HOME} w qxKk - 0 1", ["e1e2"])
     assert ucis(board._castling_moves()) == ["e8c8", "e8c8", "e8g8"]
 
 

@@ -1,8 +1,10 @@
-"""The everyday methods where random play rarely goes: repetitions, the clocks, material, notation
-corners, every error path, copies and pickles, and broken boards."""
+"""The everyday methods where random play rarely goes: repetitions (also those that hinge on an en-passant
+square or on castling letters beyond KQkq), the clocks, material, notation corners, every error path, copies
+and pickles (pickled states that must be refused whole), and broken boards."""
 
 import copy
 import pickle
+import random
 import subprocess
 import sys
 
@@ -12,7 +14,7 @@ from hypothesis import assume, given, settings
 from hypothesis import strategies as st
 
 import tarvik
-from conftest import PanicException, observable, ucis
+from conftest import PanicException, observable, played_san, ucis
 from tarvik import Board, Move
 
 START = chess.STARTING_FEN
@@ -30,18 +32,11 @@ def game_state(board):
             return observable(board), board.to_fen(), popped, replay.to_fen()
 
 
-def played(fen, sans):
-    board = Board(fen)
-    for san in sans:
-        board.push_san(san)
-    return board
-
-
 @pytest.mark.parametrize("shuffles, twofold, threefold, fivefold", [
     (0, False, False, False), (1, True, False, False), (2, True, True, False), (3, True, True, False),
     (4, True, True, True)])
 def test_repetition_by_knight_shuffles(shuffles, twofold, threefold, fivefold):
-    board = played(START, ["e4", "e5"] + SHUFFLE * shuffles)
+    board = played_san(START, ["e4", "e5"] + SHUFFLE * shuffles)
     assert (board.is_repetition(2), board.is_repetition(), board.is_fivefold_repetition()) == (
         twofold, threefold, fivefold)
     assert board.is_repetition(1) and board.is_repetition(-5)
@@ -53,10 +48,10 @@ def test_repetition_by_knight_shuffles(shuffles, twofold, threefold, fivefold):
 
 def test_repetition_stops_at_an_irreversible_move():
     # The same position twice on each side of a pawn move, and twice after castling rights were given up.
-    assert not played(START, SHUFFLE + ["e4", "e5"] + SHUFFLE[:2] + ["Ng1", "Ng8"]).is_repetition(3)
-    assert not played("r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1",
+    assert not played_san(START, SHUFFLE + ["e4", "e5"] + SHUFFLE[:2] + ["Ng1", "Ng8"]).is_repetition(3)
+    assert not played_san("r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1",
                       ["Ke2", "Ke7", "Ke1", "Ke8", "Ke2", "Ke7", "Ke1", "Ke8"]).is_repetition(3)
-    assert played("r3k2r/8/8/8/8/8/8/R3K2R w - - 0 1",
+    assert played_san("r3k2r/8/8/8/8/8/8/R3K2R w - - 0 1",
                   ["Ke2", "Ke7", "Ke1", "Ke8", "Ke2", "Ke7", "Ke1", "Ke8"]).is_repetition(3)
 
 
@@ -177,7 +172,7 @@ AFTER_E4 = "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1"
     (lambda b: Move.from_uci("0000"), "invalid uci: '0000'"),
 ])
 def test_rejected_text_leaves_the_board_unchanged(call, message):
-    board = played(START, ["e4"])
+    board = played_san(START, ["e4"])
     before = game_state(board)
     with pytest.raises(ValueError) as excinfo:
         call(board)
@@ -253,7 +248,7 @@ def test_full_move_number_and_half_move_clock():
 @pytest.mark.parametrize("make", [Board.copy, copy.copy, copy.deepcopy] + [
     (lambda protocol: lambda b: pickle.loads(pickle.dumps(b, protocol)))(protocol) for protocol in range(2, 6)])
 def test_copies_and_pickles_are_whole_and_independent(make):
-    board = played(START, ["e4", "Nf6", "e5", "d5", "exd6", "exd6", "Nf3", "Be7", "Bc4", "O-O", "O-O"])
+    board = played_san(START, ["e4", "Nf6", "e5", "d5", "exd6", "exd6", "Nf3", "Be7", "Bc4", "O-O", "O-O"])
     board.set_pieces_or("N", 1 << 27)  # a raw edit, kept as it stands
     other = make(board)
     assert type(other) is Board and other is not board
@@ -265,7 +260,7 @@ def test_copies_and_pickles_are_whole_and_independent(make):
 
 
 def test_pickles_load_in_a_fresh_interpreter():
-    board = played(START, ["e4", "c5", "Nf3"])
+    board = played_san(START, ["e4", "c5", "Nf3"])
     data = pickle.dumps((board, board.legal_moves()[:3], Move(64, 255, "\U0001f600")))
     script = ("import pickle, sys; board, moves, odd = pickle.loads(sys.stdin.buffer.read()); "
               "print(board.to_fen(), [m.uci() for m in moves], odd.uci(), board.pop().uci())")
@@ -333,3 +328,95 @@ def test_san_text_is_read_as_python_chess_reads_it(fen, text):
     except ValueError as error:
         got = str(error).split(":")[0]
     assert got == expected
+
+
+# ---------------------------------------------------------------- contrived boards
+
+
+def test_an_en_passant_capture_that_is_only_pseudo_legal_does_not_make_a_position_new():
+    # Taking d6 would bare the white king on the fifth rank, so the first position repeats after four king moves.
+    fen, moves = "4k3/8/8/r2pP2K/8/8/8/8 w - d6 0 1", ["Kh6", "Ke7", "Kh5", "Ke8"]
+    theirs = chess.Board(fen)
+    for move in moves:
+        theirs.push_san(move)
+    assert played_san(fen, moves).is_repetition(2) is theirs.is_repetition(2) is True
+
+
+def test_losing_castling_rights_ends_the_search_also_for_letters_play_cannot_delete():
+    # X is a right of White's that no move deletes; the king's step still gives it up while it stands away.
+    board = played_san("4k3/8/8/8/8/8/8/R3K3 w X - 0 1", ["Kf1", "Kd8", "Ke1", "Ke8"])
+    assert board.to_fen() == "4k3/8/8/8/8/8/8/R3K3 w X - 4 3"
+    assert not board.is_repetition(2)
+
+
+@pytest.mark.parametrize("fen, moves, castling", [
+    ("r3k2r/8/8/8/8/8/8/R3K2R w KXkq - 0 1", [], "KXkq"),
+    ("r3k2r/8/8/8/8/8/8/R3K2R w KXkq - 0 1", ["Rg1"], "Xkq"),
+])
+def test_to_fen_keeps_castling_characters_beyond_kqkq(fen, moves, castling):
+    assert played_san(fen, moves).to_fen().split()[2] == castling
+
+
+def test_a_move_a_broken_board_lists_twice_is_not_ambiguous():
+    board = Board("4k3/8/8/8/8/8/8/R3K3 w - - 0 1")
+    board.set_pieces_or("Q", 1)  # a1 is a rook and a queen: both list a1a2
+    assert ucis(board.legal_moves()).count("a1a2") == 2
+    assert board.parse_san("Ra2").uci() == "a1a2"
+
+
+def test_a_straight_push_onto_the_en_passant_square_is_no_capture():
+    fen = "4k3/8/8/3P4/8/8/8/4K3 w - d6 0 1"  # d6 set, though no black pawn pushed past it
+    assert Board(fen).san(Move(35, 43)) == "d6" == chess.Board(fen).san(chess.Move.from_uci("d5d6"))
+
+
+# ---------------------------------------------------------------- pickled states
+
+POSITION_AT = 5  # after the version byte and the move count
+TURN_AT = POSITION_AT + 64 + 8 + 2
+CASTLING_LETTERS_AT = TURN_AT + 2
+
+
+def state_of(fen, moves):
+    return played_san(fen, moves).__reduce__()[2]
+
+
+def refused(board, state):
+    before = game_state(board)
+    with pytest.raises(ValueError, match="^invalid Board state$"):
+        board.__setstate__(state)
+    assert game_state(board) == before
+
+
+@pytest.mark.parametrize("change", [
+    lambda s: s[:TURN_AT] + b"\x02" + s[TURN_AT + 1:],                                # a turn byte above 1
+    lambda s: s[:CASTLING_LETTERS_AT] + b"\x10" + s[CASTLING_LETTERS_AT + 1:],        # an unknown castling letter
+    lambda s: s[:1] + (2**32 - 1).to_bytes(4, "little") + s[5:],                      # four billion moves claimed
+    lambda s: s[:1] + (3).to_bytes(4, "little") + s[5:],                              # one move more than given
+])
+def test_setstate_refuses_a_bad_field_and_changes_nothing(change):
+    state = state_of("r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", ["O-O", "Kd8"])
+    target = played_san(chess.STARTING_FEN, ["e4", "e5"])  # another board: nothing of the state may reach it
+    refused(target, change(state))
+
+
+def test_setstate_fuzzed_with_truncated_and_flipped_states():
+    rng = random.Random(11)
+    states = [state_of(fen, moves) for fen, moves in [
+        (chess.STARTING_FEN, ["e4", "d5", "exd5", "Qxd5"]), ("r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", ["O-O-O"]),
+        ("4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1", [])]]
+    target = played_san(chess.STARTING_FEN, ["Nf3"])
+    for state in states:
+        for cut in range(len(state)):
+            refused(target, state[:cut])
+        for _ in range(300):
+            at, bit = rng.randrange(len(state)), 1 << rng.randrange(8)
+            flipped = state[:at] + bytes([state[at] ^ bit]) + state[at + 1:]
+            before = game_state(target)
+            try:
+                target.__setstate__(flipped)
+            except ValueError:
+                assert game_state(target) == before
+            else:
+                # Accepted (a flip in a piece set, or in a field its flag says is unused): the board pickles whole.
+                assert game_state(pickle.loads(pickle.dumps(target))) == game_state(target)
+                target = played_san(chess.STARTING_FEN, ["Nf3"])

@@ -4,17 +4,10 @@ import chess
 import pytest
 
 import tarvik
-from conftest import PanicException, bitboard, observable, square, ucis
+from conftest import PanicException, bitboard, observable, played, ucis
 
 START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"
 KIWIPETE = "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1"
-
-
-def played(fen, moves):
-    board = tarvik.Board(fen)
-    for uci in moves:
-        board.apply_move(tarvik.Move(square(uci[:2]), square(uci[2:4]), uci[4:] or None))
-    return board
 
 
 @pytest.mark.parametrize("fen, moves, wanted, unwanted", [

@@ -4,14 +4,11 @@ At every ply: the FEN, the Polyglot key, the SAN of every legal move and its par
 the draw predicates, and is_legal over the legal moves and pseudo-legal ones that are not.
 """
 
-import random
-
 import chess
 import chess.polyglot
 import pytest
 
-import tarvik
-from conftest import ucis
+from conftest import random_game, ucis
 
 STARTS = [
     chess.STARTING_FEN,
@@ -26,26 +23,15 @@ PLIES = 80
 DRAW_PREDICATES = ["is_fifty_moves", "is_seventyfive_moves", "is_fivefold_repetition", "is_insufficient_material"]
 
 
-def random_game(fen, seed):
-    """Pairs of boards (ours, python-chess's) after each ply of one seeded random game."""
-    rng = random.Random(seed)
-    ours, theirs = tarvik.Board(fen), chess.Board(fen)
-    yield ours, theirs
-    for _ in range(PLIES):
-        moves = list(theirs.legal_moves)
-        if not moves:
-            return
-        # Prefer moves that random play would rarely find but the notation must handle.
-        special = [m for m in moves if m.promotion or theirs.is_castling(m) or theirs.is_en_passant(m)]
-        move = rng.choice(special if special and rng.random() < 0.5 else moves)
-        ours.push_uci(move.uci())
-        theirs.push(move)
-        yield ours, theirs
+def choose_often_special(rng, theirs, moves):
+    """Prefer moves that random play would rarely find but the notation must handle."""
+    special = [m for m in moves if m.promotion or theirs.is_castling(m) or theirs.is_en_passant(m)]
+    return rng.choice(special if special and rng.random() < 0.5 else moves)
 
 
 def games(start_index):
     for game in range(GAMES_PER_START):
-        yield random_game(STARTS[start_index], seed=1000 * start_index + game)
+        yield random_game(STARTS[start_index], 1000 * start_index + game, PLIES, choose_often_special)
 
 
 @pytest.mark.parametrize("start_index", range(len(STARTS)))

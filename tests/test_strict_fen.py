@@ -8,6 +8,7 @@ import pytest
 from hypothesis import HealthCheck, given, settings
 from hypothesis import strategies as st
 
+from conftest import SQUARE_NAMES
 from tarvik import Board
 
 # Every character str.split() splits on, and digits of other scripts, which int() reads.
@@ -15,7 +16,6 @@ WHITE_SPACE = "\t\n\x0b\x0c\r\x1c\x1d\x1e\x1f \x85\xa0\u1680\u2000\u200a\u2028\u
 DIGITS = "0123456789\u0660\u0669\u09e6\uff11\U0001d7ce\U0001d7ff\U0001fbf9"
 PLACEMENT_CHARACTERS = "pnbrqkPNBRQK\u212a12345678/~09x "
 CASTLING_CHARACTERS = "KQkqABCDEFGHabcdefghXx-"
-SQUARE_NAMES = [f"{file}{rank}" for rank in "12345678" for file in "abcdefgh"]
 CLOCK_BOUND = 2**32 - 1
 FAULT_FREE = settings(max_examples=1200, deadline=None, derandomize=True, database=None,
                       suppress_health_check=[HealthCheck.too_slow])
