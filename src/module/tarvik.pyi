@@ -1487,7 +1487,7 @@ class Game:
         [Site "?"]
         [Date "????.??.??"]
         [Round "?"]
-        [White "Club \\"A\\""]
+        [White "Club \"A\""]
         [Black "Bea"]
         [Result "*"]
         """
